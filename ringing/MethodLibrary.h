@@ -1,0 +1,14 @@
+#pragma once
+
+class CPlaceNotation;
+
+// One method of the library: its number, its name and the generator that appends
+// its lead (every change followed by PN_CHANGE_END) for n bells.
+struct MethodInfo {
+    int number;
+    const char* name;
+    void (*appendLead)(CPlaceNotation& notation, int n);
+};
+
+// The method with that number, or nullptr when the number names no method.
+const MethodInfo* FindMethod(int nMethod);

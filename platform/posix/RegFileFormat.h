@@ -1,0 +1,39 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "settings/RegistryKey.h"
+
+// The registry export format ("Windows Registry Editor Version 5.00") that the
+// Linux settings file is kept in, so that people can read, edit and import it.
+
+struct RegFileKey {
+    std::u16string path;  // "HKEY_CURRENT_USER\Software\..."
+    std::vector<RegValue> values;
+
+    // Replaces the value of that name (letter case ignored) or appends it.
+    void SetValue(RegValue value);
+    void RemoveValue(std::u16string_view name);
+};
+
+struct RegFile {
+    std::vector<RegFileKey> keys;
+
+    RegFileKey* FindKey(std::u16string_view path);  // letter case ignored
+    RegFileKey& GetKey(std::u16string_view path);   // appended when missing
+};
+
+// Reads a file as written by FormatRegFile or by the registry editor: UTF-8 with
+// or without a byte order mark, or UTF-16LE with one; LF or CR LF line ends.
+// std::nullopt when the text is not such a file.
+std::optional<RegFile> ParseRegFile(const std::string& bytes);
+
+// UTF-8, LF line ends. Text values that a quoted string cannot carry (line
+// breaks, embedded terminators, odd sizes) are written as hex(1).
+std::string FormatRegFile(const RegFile& file);
+
+// True when a value name can be written to the file at all (no line breaks).
+bool IsWritableName(std::u16string_view name);

@@ -1,0 +1,68 @@
+// The value store's key on the real Win32 registry.
+#include <windows.h>
+
+#include <vector>
+
+#include "platform/win32/WideText.h"
+#include "settings/RegistryKey.h"
+
+namespace {
+
+class Win32RegistryKey : public IRegistryKey {
+  public:
+    explicit Win32RegistryKey(HKEY hKey) : m_hKey(hKey) {}
+    ~Win32RegistryKey() override { RegCloseKey(m_hKey); }
+
+    bool CountValues(std::uint32_t& count) override {
+        DWORD values = 0;
+        const LONG result = RegQueryInfoKeyW(m_hKey, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                             &values, nullptr, nullptr, nullptr, nullptr);
+        count = values;
+        return result == ERROR_SUCCESS;
+    }
+
+    bool EnumValue(std::uint32_t index, std::size_t nameCapacity, std::size_t dataCapacity,
+                   RegValue& value) override {
+        std::vector<wchar_t> name(nameCapacity);
+        value.data.assign(dataCapacity, 0);
+        DWORD nameLength = static_cast<DWORD>(nameCapacity);
+        DWORD dataLength = static_cast<DWORD>(dataCapacity);
+        DWORD type = 0;
+        if (RegEnumValueW(m_hKey, index, name.data(), &nameLength, nullptr, &type, value.data.data(),
+                          &dataLength) != ERROR_SUCCESS) {
+            return false;
+        }
+        value.name.assign(reinterpret_cast<const char16_t*>(name.data()), nameLength);
+        value.type = type;
+        value.data.resize(dataLength);
+        return true;
+    }
+
+    void SetValue(const std::u16string& name, std::uint32_t type, const std::uint8_t* data,
+                  std::size_t size) override {
+        RegSetValueExW(m_hKey, AsWide(name), 0, type, data, static_cast<DWORD>(size));
+    }
+
+  private:
+    HKEY m_hKey;
+};
+
+HKEY RootHandle(RegRoot root) {
+    switch (root) {
+        case RegRoot::CurrentUser:
+            return HKEY_CURRENT_USER;
+    }
+    return HKEY_CURRENT_USER;
+}
+
+}  // namespace
+
+std::unique_ptr<IRegistryKey> CreateRegistryKey(RegRoot root, const std::u16string& path,
+                                                std::uint32_t access) {
+    HKEY hKey = nullptr;
+    if (RegCreateKeyExW(RootHandle(root), AsWide(path), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr,
+                        &hKey, nullptr) != ERROR_SUCCESS) {
+        return nullptr;
+    }
+    return std::make_unique<Win32RegistryKey>(hKey);
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Number <-> text in the "C" locale whatever the user's locale: a point as the
+// decimal separator, always.
+
+// "%f": fixed, six decimals ("440.000000").
+std::u16string FormatFixed(double value);
+// "%d" and "%lu".
+std::u16string FormatInteger(long long value);
+
+// Like wcstod: leading white space skipped, the longest valid prefix taken
+// (decimal, hexadecimal, inf, nan), 0.0 when nothing converts.
+double ParseLeadingNumber(const char16_t* text);
+// Like wcstol in base 10 with a 32-bit long: white space, an optional sign, the
+// digits up to the first other character, clamped to the int32 range; 0 when
+// there are no digits.
+std::int32_t ParseLeadingInteger(const char16_t* text);

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+// The seam between the value store and a platform's registry: one open key.
+
+enum class RegRoot { CurrentUser };
+
+namespace RegAccess {
+constexpr std::uint32_t QueryValue = 0x1;
+constexpr std::uint32_t SetValue = 0x2;
+constexpr std::uint32_t CreateSubKey = 0x4;
+}  // namespace RegAccess
+
+namespace RegType {
+constexpr std::uint32_t None = 0;
+constexpr std::uint32_t Sz = 1;
+constexpr std::uint32_t ExpandSz = 2;
+constexpr std::uint32_t Binary = 3;
+constexpr std::uint32_t Dword = 4;
+constexpr std::uint32_t MultiSz = 7;
+}  // namespace RegType
+
+struct RegValue {
+    std::u16string name;
+    std::uint32_t type = RegType::None;
+    std::vector<std::uint8_t> data;
+};
+
+class IRegistryKey {
+  public:
+    virtual ~IRegistryKey() = default;  // closes the key
+
+    // The number of values the key holds; false when it cannot be queried.
+    virtual bool CountValues(std::uint32_t& count) = 0;
+    // The value at `index`; false when it cannot be read, among others when its name
+    // needs more than nameCapacity characters with the terminator or its data more
+    // than dataCapacity bytes.
+    virtual bool EnumValue(std::uint32_t index, std::size_t nameCapacity, std::size_t dataCapacity,
+                           RegValue& value) = 0;
+    // Writes one value; a failure is not reported.
+    virtual void SetValue(const std::u16string& name, std::uint32_t type, const std::uint8_t* data,
+                          std::size_t size) = 0;
+};
+
+// Creates (when missing) and opens root\path with the access asked for; nullptr
+// when the key can be neither opened nor created. Provided by each platform.
+std::unique_ptr<IRegistryKey> CreateRegistryKey(RegRoot root, const std::u16string& path,
+                                                std::uint32_t access);

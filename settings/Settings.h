@@ -1,0 +1,41 @@
+#pragma once
+
+#include "settings/Registry.h"
+
+// Key paths under HKEY_CURRENT_USER and the value names of the user's settings.
+inline constexpr char16_t kConfigKeyPath[] = u"Software\\Tovarin\\LucentaScr\\Config";
+inline constexpr char16_t kWavelengthKeyPath[] = u"Software\\Tovarin\\LucentaScr\\Wavelength";
+
+inline constexpr char16_t kBackground[] = u"Background";   // Config: nonzero = white background
+inline constexpr char16_t kMethod[] = u"Method";           // Config: method number - 1
+inline constexpr char16_t kShowTreble[] = u"Show Treble";  // Config: nonzero = treble drawn black
+inline constexpr char16_t kBottom[] = u"Bottom";           // Wavelength: nm of the first column
+inline constexpr char16_t kTop[] = u"Top";                 // Wavelength: end of the range, nm
+inline constexpr char16_t kIntensity[] = u"Intensity";     // Wavelength: factor on the colours
+
+// The user's two settings keys, each loaded once when constructed; every
+// assignment is written to the key at once. Two CSettings never see each other's
+// later changes.
+class CSettings {
+  public:
+    CSettings();
+    CSettings(const CSettings&) = delete;
+    CSettings& operator=(const CSettings&) = delete;
+
+    CRegistry& Config() { return m_config; }
+    CRegistry& Wavelength() { return m_wavelength; }
+
+    // The first-run rule, applied before the picture reads its settings. When
+    // "Bottom" has no value at all, each of the six settings that has no value yet
+    // gets its default (so choices saved before the first run survive); when
+    // "Bottom" holds 0 or less, all six are reset to their defaults.
+    void WriteDefaults();
+
+    // Writes the integer as "%d" text.
+    static void SetInteger(CRegEntry& entry, int value);
+
+  private:
+    // Destroyed in reverse order: the Wavelength store first.
+    CRegistry m_config{CRegistry::modeCreate};
+    CRegistry m_wavelength{CRegistry::modeCreate};
+};

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string_view>
+
+// Small text files written in one go: the colour log and the exported notation.
+// Each platform provides these.
+
+using TextFileHandle = std::intptr_t;  // 0: not open, and every write is then a no-op
+
+// Opens for writing without sharing: create nonzero creates or truncates, zero
+// opens an existing file at its start. 0 when the file cannot be opened, among
+// others when another writer holds it.
+TextFileHandle OpenTextFile(const std::filesystem::path& name, int create);
+// Writes the text, and CR LF when newline is nonzero, with one write.
+void WriteTextLine(TextFileHandle file, std::string_view text, int newline);
+void CloseTextFile(TextFileHandle file);

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "colour/Colour.h"
+
+// What the picture is drawn on: the window's device context, or memory.
+class IDrawingSurface {
+  public:
+    virtual ~IDrawingSurface() = default;
+
+    virtual void SetPixel(int x, int y, PackedColour colour) = 0;
+    // Moves everything up by one pixel: the top row is lost, the bottom row keeps
+    // its pixels until they are painted over.
+    virtual void ScrollUp() = 0;
+    // Fills the whole surface (the background before the first row).
+    virtual void Fill(PackedColour colour) = 0;
+};

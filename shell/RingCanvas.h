@@ -1,0 +1,50 @@
+#pragma once
+
+#include <memory>
+
+#include "colour/Colour.h"
+#include "ringing/PlaceNotation.h"
+#include "settings/Settings.h"
+#include "shell/DrawingSurface.h"
+
+// Set on the treble's row entry: the bell is painted black wherever it goes.
+constexpr PackedColour kTrebleMark = 0x08000000;
+
+// The picture's state: one bell per pixel column, each with its own colour, rung
+// by the chosen method; each row step permutes the row by the next change, paints
+// it at the bottom and scrolls everything up by one pixel.
+class CRingCanvas {
+  public:
+    CRingCanvas();  // loads the settings
+    ~CRingCanvas() = default;
+    CRingCanvas(const CRingCanvas&) = delete;
+    CRingCanvas& operator=(const CRingCanvas&) = delete;
+
+    // Rebuilds the picture for a new client size: writes the first-run defaults,
+    // reads the settings, gives every column its spectral colour, marks the treble,
+    // builds the method for as many bells as there are columns and writes
+    // "Colours.log" in the current directory. Always true.
+    bool Setup(int width, int height);
+
+    // Permutes the row by the next change and paints it at the bottom, then scrolls up.
+    void DrawNextRow(IDrawingSurface& surface);
+    void ApplyNextChange();
+
+    int Bells() const { return m_nBells; }
+    int Height() const { return m_nHeight; }
+    PackedColour Background() const { return m_crBackground; }
+    const PackedColour* Row() const { return m_pColours.get(); }
+    CSettings& Settings() { return m_settings; }
+
+  private:
+    int m_nBells = 0;
+    int m_nHeight = 0;
+    int m_nRowY = 0;
+    PackedColour m_crBlack = 0x000000;
+    PackedColour m_crWhite = 0xFFFFFF;
+    PackedColour m_crBackground = 0x000000;
+    std::unique_ptr<PackedColour[]> m_pColours;
+    CPlaceNotation m_notation;
+    int m_nPlace = PN_NOTATION_END;
+    CSettings m_settings;
+};

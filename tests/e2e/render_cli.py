@@ -1,0 +1,80 @@
+#!/usr/bin/env python3
+"""Drives lucenta-render as a user would and checks its picture against the other tools:
+the bottom pixel row must be the colours of Colours.log permuted as lucenta-notation rings them."""
+import os
+import subprocess
+import sys
+import tempfile
+
+render, notation = sys.argv[1], sys.argv[2]
+failures = 0
+
+
+def check(name, ok, detail=""):
+    global failures
+    print(("ok   " if ok else "FAIL ") + name + ("" if ok else ": " + detail))
+    failures += 0 if ok else 1
+
+
+def run(args, cwd, env):
+    return subprocess.run(args, cwd=cwd, env=env, capture_output=True, text=True)
+
+
+def pixels(path, width):
+    raw = subprocess.run(["convert", path, "-depth", "8", "rgb:-"], check=True, capture_output=True).stdout
+    return [tuple(raw[i:i + 3]) for i in range(0, len(raw), 3)]
+
+
+with tempfile.TemporaryDirectory() as work:
+    env = dict(os.environ, XDG_CONFIG_HOME=os.path.join(work, "config"))
+    width, height, rows = 40, 30, 137
+
+    result = run([render, "--width", str(width), "--height", str(height), "--rows", str(rows), "--out", "x.png",
+                  "--method", "7"], work, env)
+    check("renders", result.returncode == 0 and os.path.exists(os.path.join(work, "x.png")), result.stderr)
+
+    with open(os.path.join(work, "Colours.log"), encoding="ascii", newline="") as log:
+        lines = log.read().split("\r\n")
+    check("log has a line per column", len(lines) == width + 3 and lines[1] == "" and lines[-1] == "", str(len(lines)))
+    palette = [tuple(int(f) for f in line.split(",")[6:9]) for line in lines[2:2 + width]]
+
+    ringing = run([notation, "7", str(width), "--rows", str(rows)], work, env).stdout.splitlines()
+    last = [int(bell) for bell in ringing[-1].split()]
+    expected = [(0, 0, 0) if bell == 1 else palette[bell - 1] for bell in last]
+    picture = pixels(os.path.join(work, "x.png"), width)
+    check("picture is W x H", len(picture) == width * height, str(len(picture)))
+    check("bottom row is the palette as rung", picture[-width:] == expected)
+    previous = [int(bell) for bell in ringing[-2].split()]
+    # The scroll keeps the bottom row's pixels, so the newest row shows twice at the bottom.
+    check("the newest row also stands above the bottom", picture[-2 * width:-width] == expected)
+    check("above it, the row of the change before",
+          picture[-3 * width:-2 * width] == [(0, 0, 0) if b == 1 else palette[b - 1] for b in previous])
+
+    result = run([render, "--width", str(width), "--height", str(height), "--rows", "10", "--out", "short.png"],
+                 work, env)
+    short = pixels(os.path.join(work, "short.png"), width)
+    check("rows not yet drawn show the background",
+          short[:(height - 11) * width] == [(0, 0, 0)] * ((height - 11) * width) and
+          short[(height - 11) * width:(height - 10) * width] != [(0, 0, 0)] * width)
+
+    with open(os.path.join(work, "config", "lucenta", "registry.reg"), encoding="utf-8") as reg:
+        stored = reg.read()
+    check("first run stored the defaults, not the overrides",
+          '"Method"="0"' in stored and '"Bottom"="440.000000"' in stored, stored)
+
+    result = run([render, "--width", "8", "--height", "4", "--rows", "0", "--out", "white.png", "--background", "1"],
+                 work, env)
+    check("background override", result.returncode == 0 and
+          pixels(os.path.join(work, "white.png"), 8) == [(255, 255, 255)] * 32)
+
+    for args in (["--width", "-5"], ["--width", "abc"], ["--height", "0"], ["--method", "9"], ["--method", "0"],
+                 ["--rows", "x"], ["--bogus", "1"], ["--treble", "2"], ["--top", "nan"], ["--intensity"]):
+        full = ["--width", "10", "--height", "10", "--rows", "5", "--out", "bad.png"] + args
+        result = run([render] + full, work, env)
+        check("refuses " + " ".join(args),
+              result.returncode == 2 and result.stdout == "" and result.stderr.count("\n") == 1 and
+              not os.path.exists(os.path.join(work, "bad.png")), f"{result.returncode} {result.stderr!r}")
+    result = run([render, "--width", "10", "--height", "10", "--rows", "5"], work, env)
+    check("refuses a missing --out", result.returncode == 2)
+
+sys.exit(1 if failures else 0)

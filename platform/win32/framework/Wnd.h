@@ -1,0 +1,41 @@
+#pragma once
+
+#include <windows.h>
+
+// A small window framework on Win32: an object per window, messages handled by
+// a virtual WindowProc, default processing by Default.
+class CWnd {
+  public:
+    CWnd() = default;
+    virtual ~CWnd();
+    CWnd(const CWnd&) = delete;
+    CWnd& operator=(const CWnd&) = delete;
+
+    BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
+        return ::PostMessageW(m_hWnd, message, wParam, lParam);
+    }
+
+    HWND m_hWnd = nullptr;
+
+  protected:
+    // Handles one message; the default passes it to default processing.
+    virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam) const {
+        return DefWindowProcW(m_hWnd, message, wParam, lParam);
+    }
+    // The last notification after the window has been destroyed; the object may delete itself here.
+    virtual void PostNcDestroy() {}
+
+    // Registers a window class without cursor, background brush or icon; returns its name.
+    static LPCWSTR RegisterWndClass(UINT classStyle);
+    BOOL CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD style, const RECT& rect,
+                  HWND parent);
+
+    // Attaches an existing window (a dialog) to this object.
+    void Attach(HWND hWnd) { m_hWnd = hWnd; }
+    // Called by each window procedure after WM_NCDESTROY.
+    static void AfterNcDestroy(CWnd* wnd);
+
+  private:
+    static LRESULT CALLBACK StaticWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+};

@@ -1,0 +1,79 @@
+#include "platform/win32/settings/SettingsDlg.h"
+
+#include <commdlg.h>
+
+#include <filesystem>
+
+namespace {
+// The system-menu item that sends the export command; system commands are multiples of 16 below 0xF000.
+constexpr UINT IDM_EXPORT_NOTATION = 0x0050;
+}  // namespace
+
+void CSettingsDlg::DoDataExchange(CDataExchange* dx) {
+    m_wndMethodList = GetDlgItem(m_hWnd, IDC_METHOD_LIST);
+    if (!dx->m_bSaveAndValidate) {
+        m_state.m_nShowTreble = CSettingsDialogState::CheckBoxState(m_state.m_nShowTreble);
+    }
+    DDX_Check(dx, IDC_SHOW_TREBLE, m_state.m_nShowTreble);
+}
+
+BOOL CSettingsDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    for (const char* name : kMethodListNames) {
+        SendMessageA(m_wndMethodList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+    }
+    m_state.Load();
+    UpdateData(FALSE);
+    SendMessageW(m_wndMethodList, LB_SETCURSEL, static_cast<WPARAM>(m_state.m_nMethodIndex), 0);
+
+    const HMENU systemMenu = GetSystemMenu(m_hWnd, FALSE);
+    AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(systemMenu, MF_STRING, IDM_EXPORT_NOTATION, L"&Export Notation...");
+    return TRUE;  // the dialog manager puts the focus on the first tab stop, OK
+}
+
+void CSettingsDlg::OnOK() {
+    UpdateData(TRUE);
+    m_state.Save();
+    CDialog::OnOK();
+}
+
+BOOL CSettingsDlg::OnCommand(WORD id, WORD code) {
+    if (id == IDC_METHOD_LIST && code == LBN_SELCHANGE) {
+        m_state.m_nMethodIndex = static_cast<int>(SendMessageW(m_wndMethodList, LB_GETCURSEL, 0, 0));
+        return TRUE;
+    }
+    if (id == ID_EXPORT_NOTATION && code == BN_CLICKED) {
+        ExportMethodText();
+        return TRUE;
+    }
+    return CDialog::OnCommand(id, code);
+}
+
+INT_PTR CSettingsDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == IDM_EXPORT_NOTATION) {
+        SendMessageW(m_hWnd, WM_COMMAND, MAKEWPARAM(ID_EXPORT_NOTATION, BN_CLICKED), 0);
+        return TRUE;
+    }
+    return CDialog::DialogProc(message, wParam, lParam);
+}
+
+void CSettingsDlg::ExportMethodText() {
+    if (!NamesMethod(m_state.m_nMethodIndex)) {
+        MessageBeep(MB_ICONWARNING);  // no method to write: refuse rather than ask for a file
+        return;
+    }
+    wchar_t file[990] = L"";
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = m_hWnd;
+    ofn.lpstrFilter = L"Text files\0*.txt\0";
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = sizeof file / sizeof file[0];
+    ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST;
+    ofn.lpstrDefExt = L"txt";
+    if (!GetSaveFileNameW(&ofn)) {
+        return;
+    }
+    ::ExportMethodText(m_state.m_nMethodIndex, std::filesystem::path(file));
+}

@@ -1,0 +1,88 @@
+#include "platform/win32/shell/DrawWnd.h"
+
+#include <unistd.h>
+
+#include "platform/win32/framework/PaintDC.h"
+#include "platform/win32/framework/WinApp.h"
+#include "platform/win32/shell/DcSurface.h"
+
+CDrawWnd::CDrawWnd(BOOL bAutoDelete) : m_bAutoDelete(bAutoDelete) {}
+
+CDrawWnd::~CDrawWnd() {
+    if (m_pbDeleted != nullptr) {
+        *m_pbDeleted = true;
+    }
+}
+
+BOOL CDrawWnd::Create(DWORD exStyle, DWORD style, const RECT& rect, HWND parent) {
+    if (m_lpszClassName == nullptr) {
+        // No background brush: the system never erases the window, the paint handler fills it.
+        m_lpszClassName = RegisterWndClass(CS_HREDRAW | CS_VREDRAW);
+    }
+    return CreateEx(exStyle, m_lpszClassName, L"", style, rect, parent);
+}
+
+void CDrawWnd::PostNcDestroy() {
+    if (m_bAutoDelete) {
+        delete this;
+    }
+}
+
+LRESULT CDrawWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_DESTROY:
+            return 0;
+        case WM_PAINT:
+            OnPaint();
+            return 0;
+        case WM_SIZE:
+            m_canvas.Setup(LOWORD(lParam), HIWORD(lParam));
+            break;
+        default:
+            break;
+    }
+    return Default(message, wParam, lParam);
+}
+
+void CDrawWnd::OnPaint() {
+    CPaintDC dc(m_hWnd);
+    RECT client{};
+    GetClientRect(m_hWnd, &client);
+    CDcSurface surface(dc.GetSafeHdc(), client);
+    surface.Fill(m_canvas.Background());
+    RunFrameLoop(surface);
+    // Whether the loop ended on a close request (this object is gone then) or
+    // found itself already running, the program ends here, without clean-up.
+    _exit(0);
+}
+
+void CDrawWnd::RunFrameLoop(IDrawingSurface& surface) {
+    if (m_bInFrameLoop) {
+        return;
+    }
+    m_bInFrameLoop = TRUE;
+    // Set by the destructor: the loop learns that the object is gone without touching it.
+    bool deleted = false;
+    m_pbDeleted = &deleted;
+    bool closeSeen = false;
+    do {
+        m_canvas.DrawNextRow(surface);
+        closeSeen = PumpPendingMessages();
+    } while (!closeSeen && !deleted);
+    // A close request destroys the window and, with automatic deletion, this
+    // object: from here on nothing of it may be touched, m_bInFrameLoop included.
+}
+
+bool CDrawWnd::PumpPendingMessages() {
+    CWinApp* app = AfxGetApp();
+    bool closeSeen = false;
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+        const UINT peeked = msg.message;
+        app->PumpMessage();
+        closeSeen = closeSeen || peeked == WM_CLOSE;
+    }
+    for (LONG idle = 0; app->OnIdle(idle); ++idle) {
+    }
+    return closeSeen;
+}

@@ -1,0 +1,320 @@
+#!/usr/bin/env python3
+"""Drives the real Lucenta.scr under Wine on an X display as a user would: command lines, the
+running saver and what ends it, the settings dialog and the notation export.
+
+usage: saver_wine.py LUCENTA_SCR NATIVE_TOOLS_DIR WINEPREFIX
+Needs DISPLAY (Xvfb), wine, xdotool and ImageMagick's import/convert."""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+scr, tools, prefix = (os.path.abspath(arg) for arg in sys.argv[1:4])
+WIDTH, HEIGHT = 1024, 768
+CONFIG = r"HKCU\Software\Tovarin\LucentaScr\Config"
+WAVELENGTH = r"HKCU\Software\Tovarin\LucentaScr\Wavelength"
+env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
+failures = 0
+
+
+def check(name, ok, detail=""):
+    global failures
+    print(("ok   " if ok else "FAIL ") + name + ("" if ok or not detail else ": " + str(detail)), flush=True)
+    failures += 0 if ok else 1
+    return ok
+
+
+def wait_for(predicate, limit, interval=0.05):
+    """Polls until predicate() is true or `limit` seconds have passed; returns its last value."""
+    deadline = time.monotonic() + limit
+    while True:
+        value = predicate()
+        if value or time.monotonic() >= deadline:
+            return value
+        time.sleep(interval)
+
+
+def wine(*args, cwd=None, timeout=60):
+    return subprocess.run(["wine", *args], cwd=cwd, env=env, capture_output=True, text=True, timeout=timeout)
+
+
+def start(args, cwd):
+    return subprocess.Popen(["wine", scr, *args], cwd=cwd, env=env, stdout=subprocess.DEVNULL,
+                            stderr=subprocess.DEVNULL)
+
+
+def ended(process, limit):
+    """The exit status once the process has ended within `limit` seconds, else None."""
+    try:
+        return process.wait(timeout=limit)
+    except subprocess.TimeoutExpired:
+        return None
+
+
+def stop(process):
+    if process.poll() is None:
+        process.kill()
+        process.wait()
+    subprocess.run(["wineserver", "-k"], env=env, capture_output=True)
+    subprocess.run(["wineserver", "-w"], env=env, capture_output=True)
+
+
+def reg_values(key):
+    """{name: (type, data)} of a key, or None when the key does not exist."""
+    result = wine("reg", "query", key)
+    if result.returncode != 0:
+        return None
+    values = {}
+    for line in result.stdout.splitlines():
+        parts = line.strip().split("    ")
+        if len(parts) >= 2 and parts[1].startswith("REG_"):
+            values[parts[0]] = (parts[1], parts[2] if len(parts) > 2 else "")
+    return values
+
+
+def reg_set(key, name, data):
+    wine("reg", "add", key, "/v", name, "/d", data, "/f")
+
+
+def screenshot():
+    """The screen as RGB bytes, three a pixel, row after row."""
+    return subprocess.run(["import", "-window", "root", "-depth", "8", "rgb:-"], capture_output=True,
+                          check=True, env=env).stdout
+
+
+def row_of(picture, y):
+    return picture[y * WIDTH * 3:(y + 1) * WIDTH * 3]
+
+
+def key(*names):
+    subprocess.run(["xdotool", "key", "--delay", "60", *names], check=True, env=env)
+
+
+def window_named(name):
+    result = subprocess.run(["xdotool", "search", "--name", "^" + name + "$"], capture_output=True, text=True,
+                            env=env)
+    return result.stdout.split()
+
+
+def fresh_prefix():
+    shutil.rmtree(prefix, ignore_errors=True)
+    subprocess.run(["wineboot", "-i"], env=env, capture_output=True, timeout=300)
+    # A virtual desktop of the screen's size: Wine then manages activation and
+    # keyboard focus itself, as Windows does, without an X window manager.
+    wine("reg", "add", r"HKCU\Software\Wine\Explorer", "/v", "Desktop", "/d", "Default", "/f")
+    wine("reg", "add", r"HKCU\Software\Wine\Explorer\Desktops", "/v", "Default", "/d", f"{WIDTH}x{HEIGHT}", "/f")
+    subprocess.run(["wineserver", "-w"], env=env)
+
+
+def palette_of(log_path):
+    with open(log_path, encoding="ascii", newline="") as log:
+        lines = log.read().split("\r\n")[2:2 + WIDTH]
+    return [tuple(int(f) for f in line.split(",")[6:9]) for line in lines]
+
+
+def rows_rung(count):
+    """Rows 1..count of the default method (Plain Hunt) on WIDTH bells, as lucenta-notation rings them."""
+    out = subprocess.run([os.path.join(tools, "lucenta-notation"), "1", str(WIDTH), "--rows", str(count)],
+                         capture_output=True, text=True, check=True).stdout
+    return [[int(b) for b in line.split()] for line in out.splitlines()]
+
+
+def painted(palette, row):
+    """The row's pixels as RGB bytes: each bell's colour, the treble black."""
+    return b"".join(bytes((0, 0, 0) if bell == 1 else palette[bell - 1]) for bell in row)
+
+
+def test_command_lines_that_show_nothing(work):
+    for args in (["/S"], ["//s"], ["/p", "1234"], ["/a"], ["x"]):
+        process = start(args, work)
+        status = ended(process, 20)
+        check("'" + " ".join(args) + "' ends at once with status 0", status == 0, status)
+        stop(process)
+    check("... and runs no saver", not os.path.exists(os.path.join(work, "Colours.log")))
+    check("... and touches no settings", reg_values(CONFIG) is None)
+    process = start(["/i"], work)
+    check("'/i' ends with status 0", ended(process, 30) == 0)
+    stop(process)
+
+
+def test_running_saver(work):
+    process = start(["/s"], work)
+    log = os.path.join(work, "Colours.log")
+    up = wait_for(lambda: os.path.exists(log) and os.path.getsize(log) > 80 * WIDTH, 30)
+    if not check("'/s' writes Colours.log", up):
+        stop(process)
+        return None
+    defaults = {"Background": ("REG_SZ", "0"), "Method": ("REG_SZ", "0"), "Show Treble": ("REG_SZ", "1")}
+    check("the first run stored the six defaults",
+          reg_values(CONFIG) == defaults and reg_values(WAVELENGTH) == {
+              "Bottom": ("REG_SZ", "440.000000"), "Top": ("REG_SZ", "640.000000"),
+              "Intensity": ("REG_SZ", "1.000000")}, (reg_values(CONFIG), reg_values(WAVELENGTH)))
+    palette = palette_of(log)
+    rung = rows_rung(2 * WIDTH)
+    expected = [painted(palette, row) for row in rung]
+
+    steps_of = {}
+    for k, row in enumerate(expected, start=1):
+        steps_of.setdefault(row, k)
+
+    period = 2 * WIDTH  # of Plain Hunt
+
+    def consistent_steps():
+        """(k, screenshot) when the screenshot shows k rows: the bottom row is row k, the row above it the
+        same (the scroll keeps the bottom pixels), the one above that row k - 1, and so on up. A capture
+        taken while Wine was still copying the picture to the display does not count."""
+        shot = screenshot()
+        k = steps_of.get(row_of(shot, HEIGHT - 1))
+        if k and all(row_of(shot, HEIGHT - 2 - j) == expected[(k - 1 - j) % period] for j in range(6)):
+            return k, shot
+        return None
+
+    found = wait_for(consistent_steps, 20, 0.1)
+    check("the window covers the screen; rows of the palette as rung enter at the bottom and climb", found)
+    if found:
+        k, shot = found
+        render = os.path.join(work, "render.png")
+        subprocess.run([os.path.join(tools, "lucenta-render"), "--width", str(WIDTH), "--height", str(HEIGHT),
+                        "--rows", str(k), "--out", render], cwd=work, check=True, capture_output=True,
+                       env=dict(os.environ, XDG_CONFIG_HOME=os.path.join(work, "config")))
+        rendered = subprocess.run(["convert", render, "-depth", "8", "rgb:-"], capture_output=True,
+                                  check=True).stdout
+        check("the bottom rows match the headless renderer's picture",
+              shot[-8 * WIDTH * 3:] == rendered[-8 * WIDTH * 3:], k)
+    check("the saver is still running", process.poll() is None)
+    stop(process)
+    check_background_fill(work, steps_of)
+
+
+def check_background_fill(work, steps_of):
+    """With a white background, a capture taken while the first rows climb shows white above them.
+    The picture fills the screen in a fraction of a second, so captures are taken as fast as they come,
+    and the saver is started again should they all miss that moment."""
+    reg_set(CONFIG, "Background", "1")
+    white = bytes([255]) * (3 * WIDTH)
+    seen = None
+    for _ in range(3):
+        process = start(["/s"], work)
+
+        def filling():
+            shot = screenshot()
+            k = steps_of.get(row_of(shot, HEIGHT - 1))
+            return (k, shot) if k and row_of(shot, 0) == white else None
+
+        seen = wait_for(filling, 8, 0)
+        stop(process)
+        if seen:
+            break
+    check("the window is filled with the background before the rows climb from the bottom", seen)
+    reg_set(CONFIG, "Background", "0")
+
+
+def ends_on(name, action, work, harmless=()):
+    """Starts the saver, checks that each of `harmless` leaves it running, then that `action` ends it."""
+    # Wine's desktop reports the pointer at the screen's centre until it moves: start it there.
+    subprocess.run(["xdotool", "mousemove", str(WIDTH // 2), str(HEIGHT // 2)], env=env)
+    process = start(["/s"], work)
+    log = os.path.join(work, "Colours.log")
+    wait_for(lambda: os.path.exists(log) and os.path.getsize(log) > 80 * WIDTH, 30)
+    time.sleep(1.0)
+    if not check(name + ": the saver runs", process.poll() is None):
+        stop(process)
+        return
+    for description, step in harmless:
+        step()
+        check(f"{name}: {description} does not end the saver", ended(process, 0.8) is None)
+    action()
+    acted = time.monotonic()
+    status = ended(process, 5)
+    elapsed = time.monotonic() - acted
+    check(f"{name} ends the saver with status 0 within a second", status == 0 and elapsed < 1.0,
+          f"status {status} after {elapsed:.2f} s")
+    stop(process)
+    os.remove(log)
+
+
+def mouse(x, y):
+    return lambda: subprocess.run(["xdotool", "mousemove", str(x), str(y)], env=env)
+
+
+def test_what_ends_the_saver(work):
+    ends_on("a key press", lambda: key("a"), work)
+    ends_on("a mouse button", lambda: subprocess.run(["xdotool", "click", "1"], env=env), work)
+    x, y = WIDTH // 2, HEIGHT // 2
+    ends_on("a diagonal mouse move", mouse(x + 250, y + 230), work,
+            harmless=[("a vertical move", mouse(x, y + 200)), ("a horizontal move", mouse(x + 240, y + 200))])
+
+
+def dialog(work, keys):
+    """Opens the settings dialog, presses `keys` and returns its exit status."""
+    process = start(["/c"], work)
+    if not wait_for(lambda: window_named("Settings"), 20):
+        stop(process)
+        return None
+    time.sleep(0.5)
+    for group in keys:
+        if callable(group):
+            group()
+        else:
+            key(*group.split())
+        time.sleep(0.3)
+    status = ended(process, 10)
+    stop(process)
+    return status
+
+
+def config():
+    values = reg_values(CONFIG) or {}
+    return values.get("Method"), values.get("Show Treble")
+
+
+def test_settings_dialog(work):
+    wine("reg", "delete", CONFIG, "/f")
+    check("no arguments opens the dialog; OK stores the first item and a clear box",
+          dialog(work, ["Return"]) == 0 and config() == (("REG_SZ", "0"), ("REG_SZ", "0")), config())
+    reg_set(CONFIG, "Method", "7")
+    reg_set(CONFIG, "Show Treble", "1")
+    check("the dialog opens on the stored method and box",
+          dialog(work, ["Return"]) == 0 and config() == (("REG_SZ", "7"), ("REG_SZ", "1")), config())
+    reg_set(CONFIG, "Method", "3")
+    check("arrow keys move the selection, space toggles the box, Enter stores both",
+          dialog(work, ["Tab Tab Down", "Tab space", "Return"]) == 0 and
+          config() == (("REG_SZ", "4"), ("REG_SZ", "0")), config())
+    check("Esc stores nothing",
+          dialog(work, ["Tab Tab Down Down", "Tab space", "Escape"]) == 0 and
+          config() == (("REG_SZ", "4"), ("REG_SZ", "0")), config())
+
+    folder = os.path.join(work, "Glöckner dir")
+    os.makedirs(folder)
+    reg_set(CONFIG, "Method", "6")
+    target = os.path.join(folder, "lead.txt")
+
+    def save_as():
+        wait_for(lambda: window_named("Save As"), 15)
+        time.sleep(0.5)
+        subprocess.run(["xdotool", "type", "--delay", "40", "Glöckner dir\\lead"], env=env)
+        time.sleep(0.3)
+        key("Return")
+        wait_for(lambda: os.path.exists(target), 10)
+
+    status = dialog(work, ["alt+space", "e", save_as, "Escape"])
+    text = open(target, encoding="ascii").read() if os.path.exists(target) else None
+    check("the system menu's export writes the lead into a folder with a non-ASCII name",
+          status == 0 and text == "-3-14-125-36-147-58-169-70-18-9-19-E-19-9-18-70-169-58-147-36-125-14-3-12", text)
+
+
+def main():
+    fresh_prefix()
+    with tempfile.TemporaryDirectory() as work:
+        test_command_lines_that_show_nothing(work)
+        test_running_saver(work)
+        os.remove(os.path.join(work, "Colours.log"))
+        test_what_ends_the_saver(work)
+        test_settings_dialog(work)
+    print(f"{'all passed' if failures == 0 else str(failures) + ' failed'}")
+    return 1 if failures else 0
+
+
+sys.exit(main())

@@ -1,0 +1,73 @@
+#include "settings/SettingsDialog.h"
+
+#include <gtest/gtest.h>
+
+#include "ringing/PlaceNotation.h"
+#include "tests/support/RegistrySandbox.h"
+#include "tests/support/TempDirectory.h"
+
+TEST(SettingsDialog, ListNamesTheFirstEightMethodsInOrder) {
+    ASSERT_EQ(kMethodListCount, 8);
+    for (int index = 0; index < kMethodListCount; ++index) {
+        CPlaceNotation notation(12, index + 1);
+        EXPECT_EQ(notation.GetName(), kMethodListNames[index]) << index;
+    }
+}
+
+TEST(SettingsDialog, LoadsWhatIsStoredAndSavesAsText) {
+    RegistrySandbox sandbox;
+    {
+        CSettingsDialogState fresh;
+        fresh.Load();
+        EXPECT_EQ(fresh.m_nMethodIndex, 0);
+        EXPECT_EQ(fresh.m_nShowTreble, 0);
+    }
+    {
+        CSettings settings;
+        settings.Config().GetEntry(kMethod).SetString(u"7");
+        settings.Config().GetEntry(kShowTreble).SetDword(1);
+    }
+    CSettingsDialogState state;
+    state.Load();
+    EXPECT_EQ(state.m_nMethodIndex, 7);
+    EXPECT_EQ(state.m_nShowTreble, 1);
+    state.m_nMethodIndex = 5;
+    state.m_nShowTreble = 0;
+    state.Save();
+    CSettings stored;
+    EXPECT_EQ(std::u16string(stored.Config().GetEntry(kMethod).GetString()), u"5");
+    EXPECT_EQ(stored.Config().GetEntry(kShowTreble).GetType(), RegType::Sz);
+    EXPECT_EQ(std::u16string(stored.Config().GetEntry(kShowTreble).GetString()), u"0");
+}
+
+TEST(SettingsDialog, CheckBoxTakesOnlyItsOwnStates) {
+    EXPECT_EQ(CSettingsDialogState::CheckBoxState(0), 0);
+    EXPECT_EQ(CSettingsDialogState::CheckBoxState(1), 1);
+    EXPECT_EQ(CSettingsDialogState::CheckBoxState(2), 2);
+    EXPECT_EQ(CSettingsDialogState::CheckBoxState(5), 0);
+    EXPECT_EQ(CSettingsDialogState::CheckBoxState(-1), 0);
+}
+
+TEST(SettingsDialog, ExportWritesOneLineWithoutLineEnd) {
+    TempDirectory dir;
+    EXPECT_TRUE(ExportMethodText(5, "kent.txt"));
+    EXPECT_EQ(dir.Read("kent.txt"), "34-34.1-12-1-12-1-12-1-12-1-12-1-12-1-12-1-12-1-12-1-12-1.1");
+    EXPECT_TRUE(ExportMethodText(9, "cray.txt"));
+    EXPECT_EQ(dir.Read("cray.txt"),
+              "-56-14-56-36-34-58-34-70-34-9T-34-1T-34-9T-34-70-34-58-34-36-56-14-56-12");
+    const std::filesystem::path folder = dir.Path() / std::filesystem::u8path(u8"Gl\u00f6ckner");
+    std::filesystem::create_directory(folder);
+    EXPECT_TRUE(ExportMethodText(7, folder / "stedman.txt"));
+    EXPECT_EQ(dir.Read(folder / "stedman.txt"), "3.1.E.3.1.3.1.3.E.1.3.1");
+}
+
+TEST(SettingsDialog, ExportOfNoMethodCreatesNoFile) {
+    TempDirectory dir;
+    for (int index : {8, -1, -2, 10, 2147483647, -2147483647 - 1}) {
+        EXPECT_FALSE(NamesMethod(index)) << index;
+        EXPECT_FALSE(ExportMethodText(index, "none.txt")) << index;
+        EXPECT_FALSE(std::filesystem::exists(dir.Path() / "none.txt")) << index;
+    }
+    EXPECT_TRUE(NamesMethod(0));
+    EXPECT_TRUE(NamesMethod(9));
+}

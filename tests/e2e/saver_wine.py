@@ -137,6 +137,11 @@ def test_command_lines_that_show_nothing(work):
     process = start(["/i"], work)
     check("'/i' ends with status 0", ended(process, 30) == 0)
     stop(process)
+    without_display = subprocess.run(["wine", scr, "/s"], cwd=work, capture_output=True, timeout=60,
+                                     env={**env, "DISPLAY": ""})
+    check("'/s' without a display to open the window on ends with status 1",
+          without_display.returncode == 1, without_display.returncode)
+    stop(subprocess.Popen(["true"]))
 
 
 def test_running_saver(work):
@@ -196,15 +201,21 @@ def check_background_fill(work, steps_of):
     white = bytes([255]) * (3 * WIDTH)
     seen = None
     for _ in range(3):
+        started = time.monotonic()
+        first_row = []
         process = start(["/s"], work)
 
         def filling():
             shot = screenshot()
             k = steps_of.get(row_of(shot, HEIGHT - 1))
+            if k and not first_row:
+                first_row.append(time.monotonic() - started)
             return (k, shot) if k and row_of(shot, 0) == white else None
 
         seen = wait_for(filling, 8, 0)
         stop(process)
+        if first_row:
+            print(f"     (first row on the screen {first_row[0]:.2f} s after the start)")
         if seen:
             break
     check("the window is filled with the background before the rows climb from the bottom", seen)
@@ -231,6 +242,7 @@ def ends_on(name, action, work, harmless=()):
     elapsed = time.monotonic() - acted
     check(f"{name} ends the saver with status 0 within a second", status == 0 and elapsed < 1.0,
           f"status {status} after {elapsed:.2f} s")
+    print(f"     ({name} to exit: {elapsed:.2f} s)")
     stop(process)
     os.remove(log)
 

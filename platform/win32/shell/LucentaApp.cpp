@@ -71,7 +71,8 @@ void CLucentaApp::Install() {
 BOOL CLucentaApp::RunSaver() {
     auto* saver = new CSaverWnd;  // deletes itself once its window is destroyed
     if (!saver->CreateFullScreen()) {
-        delete saver;
+        // A window that failed half-way through its creation has been destroyed and
+        // its object deleted already; one that never began is left to the process's end.
         m_nExitCode = 1;
         return FALSE;
     }

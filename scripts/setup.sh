@@ -4,7 +4,7 @@ set -eu
 
 packages="cmake make g++ googletest libbenchmark-dev libpng-dev zlib1g-dev
  g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
- locales-all wine wine64 wine32:i386 xvfb xauth xdotool x11-utils imagemagick"
+ locales-all python3 wine wine64 wine32:i386 xvfb xauth xdotool x11-utils imagemagick"
 
 missing=""
 for p in $packages; do

@@ -2,7 +2,9 @@
 """Drives the real Lucenta.scr under Wine on an X display as a user would: command lines, the
 running saver and what ends it, the settings dialog and the notation export.
 
-usage: saver_wine.py LUCENTA_SCR NATIVE_TOOLS_DIR WINEPREFIX
+usage: saver_wine.py LUCENTA_SCR CHECKED_SCR NATIVE_TOOLS_DIR WINEPREFIX
+CHECKED_SCR is a build in which a deleted window object is poisoned, so that any use of it after the
+saver closes crashes: the tests of what ends the saver run it.
 Needs DISPLAY (Xvfb), wine, xdotool and ImageMagick's import/convert."""
 import os
 import shutil
@@ -11,7 +13,7 @@ import sys
 import tempfile
 import time
 
-scr, tools, prefix = (os.path.abspath(arg) for arg in sys.argv[1:4])
+scr, checked_scr, tools, prefix = (os.path.abspath(arg) for arg in sys.argv[1:5])
 WIDTH, HEIGHT = 1024, 768
 CONFIG = r"HKCU\Software\Tovarin\LucentaScr\Config"
 WAVELENGTH = r"HKCU\Software\Tovarin\LucentaScr\Wavelength"
@@ -40,8 +42,8 @@ def wine(*args, cwd=None, timeout=60):
     return subprocess.run(["wine", *args], cwd=cwd, env=env, capture_output=True, text=True, timeout=timeout)
 
 
-def start(args, cwd):
-    return subprocess.Popen(["wine", scr, *args], cwd=cwd, env=env, stdout=subprocess.DEVNULL,
+def start(args, cwd, program=None):
+    return subprocess.Popen(["wine", program or scr, *args], cwd=cwd, env=env, stdout=subprocess.DEVNULL,
                             stderr=subprocess.DEVNULL)
 
 
@@ -223,10 +225,11 @@ def check_background_fill(work, steps_of):
 
 
 def ends_on(name, action, work, harmless=()):
-    """Starts the saver, checks that each of `harmless` leaves it running, then that `action` ends it."""
+    """Starts the checked saver, checks that each of `harmless` leaves it running, then that `action`
+    ends it with status 0: a use of the window object after it deleted itself would crash instead."""
     # Wine's desktop reports the pointer at the screen's centre until it moves: start it there.
     subprocess.run(["xdotool", "mousemove", str(WIDTH // 2), str(HEIGHT // 2)], env=env)
-    process = start(["/s"], work)
+    process = start(["/s"], work, checked_scr)
     log = os.path.join(work, "Colours.log")
     wait_for(lambda: os.path.exists(log) and os.path.getsize(log) > 80 * WIDTH, 30)
     time.sleep(1.0)

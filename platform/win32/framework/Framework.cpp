@@ -1,3 +1,5 @@
+#include <cstring>
+
 #include "platform/win32/framework/Dialog.h"
 #include "platform/win32/framework/WinApp.h"
 #include "platform/win32/framework/Wnd.h"
@@ -51,6 +53,16 @@ int AfxWinMain(HINSTANCE instance, LPWSTR commandLine) {
 }
 
 // ---- CWnd ----
+
+#ifdef LUCENTA_POISON_DELETED_WINDOWS
+void* CWnd::operator new(std::size_t size) {
+    return ::operator new(size);
+}
+
+void CWnd::operator delete(void* object, std::size_t size) {
+    std::memset(object, 0x7F, size);  // counts and pointers become huge: a use faults at once
+}
+#endif
 
 CWnd::~CWnd() {
     if (m_hWnd != nullptr && GetWindowLongPtrW(m_hWnd, GWLP_USERDATA) == reinterpret_cast<LONG_PTR>(this)) {

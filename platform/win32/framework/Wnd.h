@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstddef>
+
 // A small window framework on Win32: an object per window, messages handled by
 // a virtual WindowProc, default processing by Default.
 class CWnd {
@@ -16,6 +18,13 @@ class CWnd {
     }
 
     HWND m_hWnd = nullptr;
+
+#ifdef LUCENTA_POISON_DELETED_WINDOWS
+    // Test builds: a deleted window object keeps its memory, filled with a pattern
+    // that makes any later use of it crash instead of passing unnoticed.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* object, std::size_t size);
+#endif
 
   protected:
     // Handles one message; the default passes it to default processing.
@@ -32,7 +41,9 @@ class CWnd {
                   HWND parent);
 
     // Attaches an existing window (a dialog) to this object.
-    void Attach(HWND hWnd) { m_hWnd = hWnd; }
+    void Attach(HWND hWnd) {
+        m_hWnd = hWnd;
+    }
     // Called by each window procedure after WM_NCDESTROY.
     static void AfterNcDestroy(CWnd* wnd);
 

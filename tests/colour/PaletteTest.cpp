@@ -81,7 +81,7 @@ TEST(Palette, LogLinesOfTheDefaultRange) {
 }
 
 struct ColumnCase {
-    const char* line;  // nm, clipped x and y, R G B, spec x and y, mask, as the log shows them
+    const char* line;  // nm, clipped x and y, R G B, spectral x and y, mask, as the log shows them
     PackedColour rgb;
 };
 

@@ -5,10 +5,10 @@ set -eu
 exe=$(readlink -f "$1")
 rows=${2:-3000}
 work=$(mktemp -d)
-trap 'WINEPREFIX=$work/prefix wineserver -k 2>/dev/null || true; kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
-Xvfb :95 -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=:95 WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+. "$(dirname "$0")/../scripts/xvfb.sh"
+start_xvfb 1920x1080x24
+trap 'WINEPREFIX=$work/prefix wineserver -k 2>/dev/null || true; stop_xvfb; rm -rf "$work"' EXIT
+export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 wineboot -i >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
 for size in 1024x768 1920x1080; do

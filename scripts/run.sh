@@ -18,11 +18,9 @@ export WINEDEBUG="${WINEDEBUG:--all}" WINEDLLOVERRIDES="mscoree,mshtml="
 headless=
 if [ -z "${DISPLAY:-}" ]; then
     headless=1
-    Xvfb :94 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb=$!
-    trap 'wineserver -k 2>/dev/null || true; kill $xvfb 2>/dev/null || true' EXIT
-    export DISPLAY=:94
-    for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+    . scripts/xvfb.sh
+    start_xvfb 1024x768x24
+    trap 'wineserver -k 2>/dev/null || true; stop_xvfb' EXIT
 fi
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"

@@ -6,12 +6,8 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh
 
 if [ -z "${DISPLAY:-}" ]; then
-    display=:97
-    Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    trap 'kill $xvfb_pid 2>/dev/null || true' EXIT
-    export DISPLAY="$display"
-    for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+    . scripts/xvfb.sh
+    start_xvfb 1024x768x24
 fi
 
 jobs=$(nproc)

@@ -298,7 +298,7 @@ bool IsPlainString(const std::vector<std::uint8_t>& data, std::u16string& text) 
     for (std::size_t k = 0; k + 1 < data.size(); k += 2) {
         text += static_cast<char16_t>(data[k] | data[k + 1] << 8);
     }
-    if (text.back() != u'\0') {
+    if (text.empty() || text.back() != u'\0') {
         return false;
     }
     text.pop_back();

@@ -70,7 +70,12 @@ void CDrawWnd::RunFrameLoop(IDrawingSurface& surface) {
         closeSeen = PumpPendingMessages();
     } while (!closeSeen && !deleted);
     // A close request destroys the window and, with automatic deletion, this
-    // object: from here on nothing of it may be touched, m_bInFrameLoop included.
+    // object: then nothing of it may be touched any more. An object that is still
+    // there forgets the flag before it goes out of scope.
+    if (!deleted) {
+        m_pbDeleted = nullptr;
+        m_bInFrameLoop = FALSE;
+    }
 }
 
 bool CDrawWnd::PumpPendingMessages() {

@@ -45,8 +45,6 @@ const std::uint8_t* BytesOf(const char16_t* text) {
 // ---- CRegistry ----
 
 bool CRegistry::OpenKey(const std::u16string& path, RegRoot root, std::uint32_t access) {
-    m_strSubKey = path;
-    m_root = root;
     if ((m_nMode & modeCreate) != 0) {
         access |= RegAccess::CreateSubKey;
     }

@@ -37,7 +37,6 @@ class CRegEntry {
     const std::u16string& GetName() const { return m_strName; }
     std::uint32_t GetType() const { return m_nType; }
     bool HasValue() const { return m_nType != RegType::None; }
-    CRegistry& Owner() const { return m_owner; }
 
   private:
     char16_t* TextBuffer();
@@ -75,7 +74,6 @@ class CRegistry {
     // Unbinds the store: later assignments live in memory only.
     void CloseKey() { m_hKey.reset(); }
     bool IsOpen() const { return m_hKey != nullptr; }
-    const std::u16string& SubKey() const { return m_strSubKey; }
 
     // The entry of that name (ASCII letters compared without case), created without
     // a value when missing. Never fails; the reference lives as long as the store.
@@ -88,7 +86,5 @@ class CRegistry {
 
     std::unique_ptr<IRegistryKey> m_hKey;
     std::uint32_t m_nMode;
-    RegRoot m_root = RegRoot::CurrentUser;
-    std::u16string m_strSubKey;
     std::vector<std::unique_ptr<CRegEntry>> m_entries;
 };

@@ -8,7 +8,3 @@ static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows wide text is UTF-16"
 inline const wchar_t* AsWide(const std::u16string& text) {
     return reinterpret_cast<const wchar_t*>(text.c_str());
 }
-
-inline std::u16string FromWide(const wchar_t* text) {
-    return reinterpret_cast<const char16_t*>(text);
-}

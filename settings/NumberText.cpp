@@ -1,7 +1,9 @@
 #include "settings/NumberText.h"
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
+#include <string_view>
 
 namespace {
 
@@ -29,6 +31,37 @@ std::string AsciiPrefix(const char16_t* text) {
     return ascii;
 }
 
+// For a number that lies outside double's range: whether it lies above it (and
+// so overflows) rather than below it (and so underflows). Its order of magnitude
+// is the place of its first nonzero digit relative to the point, plus the
+// exponent; hexadecimal digits and the binary exponent count in bits.
+bool AboveRange(std::string_view number, bool hex) {
+    const std::size_t mark = number.find_first_of(hex ? "pP" : "eE");
+    std::string_view digits = number.substr(0, mark);
+    constexpr long long kClamp = 1'000'000'000;
+    long long exponent = 0;
+    if (mark != std::string_view::npos) {
+        std::string_view text = number.substr(mark + 1);
+        const bool negative = !text.empty() && text.front() == '-';
+        if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+            text.remove_prefix(1);
+        }
+        for (const char c : text) {
+            exponent = std::min(exponent * 10 + (c - '0'), kClamp);
+        }
+        exponent = negative ? -exponent : exponent;
+    }
+    const long long bitsPerDigit = hex ? 4 : 1;
+    const std::size_t firstSignificant = digits.find_first_not_of("0.");
+    const std::size_t point = std::min(digits.find('.'), digits.size());
+    if (firstSignificant == std::string_view::npos) {
+        return false;  // all zeros: never out of range
+    }
+    const long long place = firstSignificant < point ? static_cast<long long>(point - firstSignificant)
+                                                     : -static_cast<long long>(firstSignificant - point - 1);
+    return place * bitsPerDigit + exponent > 0;
+}
+
 }  // namespace
 
 std::u16string FormatFixed(double value) {
@@ -53,10 +86,20 @@ double ParseLeadingNumber(const char16_t* text) {
         ++p;
     }
     double value = 0.0;
-    if (end - p > 2 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X') && (IsHexDigit(p[2]) || p[2] == '.')) {
-        std::from_chars(p + 2, end, value, std::chars_format::hex);
+    const bool hex =
+        end - p > 2 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X') && (IsHexDigit(p[2]) || p[2] == '.');
+    std::from_chars_result result{p, std::errc()};
+    if (hex) {
+        result = std::from_chars(p + 2, end, value, std::chars_format::hex);
     } else if (p != end && *p != '+' && *p != '-') {
-        std::from_chars(p, end, value, std::chars_format::general);
+        result = std::from_chars(p, end, value, std::chars_format::general);
+    }
+    if (result.ec == std::errc::result_out_of_range) {
+        // As the C library converts it: overflow gives infinity, underflow zero.
+        const char* digits = hex ? p + 2 : p;
+        value = AboveRange(std::string_view(digits, static_cast<std::size_t>(result.ptr - digits)), hex)
+                    ? std::numeric_limits<double>::infinity()
+                    : 0.0;
     }
     return negative ? -value : value;
 }

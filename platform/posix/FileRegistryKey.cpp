@@ -133,14 +133,19 @@ class RegistryFile {
             }
         }
         RegFile contents;
-        if (!Load(contents)) {
+        bool salvaged = false;
+        if (!Load(contents, salvaged)) {
             return false;
         }
-        return !change(contents) || Store(contents);
+        const bool changed = change(contents);
+        // What was read of a damaged file is written back at once: its original has moved aside.
+        return !(changed || salvaged) || Store(contents);
     }
 
   private:
-    bool Load(RegFile& contents) {
+    // `salvaged` is set when the file had lines that could not be read: the
+    // original is moved aside and `contents` holds every value that could.
+    bool Load(RegFile& contents, bool& salvaged) {
         std::string data;
         switch (ReadAll(m_path, data)) {
             case ReadResult::Missing:
@@ -154,11 +159,23 @@ class RegistryFile {
             contents = std::move(*parsed);
             return true;
         }
-        return MoveAside();
+        std::vector<std::size_t> dropped;
+        auto readable = ParseRegFile(data, &dropped);
+        for (const std::size_t line : dropped) {
+            Warn(m_path + ":" + std::to_string(line) + ": this line could not be read and is left out");
+        }
+        if (!MoveAside(readable.has_value())) {
+            return false;
+        }
+        if (readable) {
+            contents = std::move(*readable);
+            salvaged = true;
+        }
+        return true;
     }
 
-    // An unreadable file is never overwritten: it is kept under a new name.
-    bool MoveAside() {
+    // A file that could not be read whole is never overwritten: it is kept under a new name.
+    bool MoveAside(bool partlyRead) {
         char stamp[32];
         const std::time_t now = std::time(nullptr);
         std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", std::localtime(&now));
@@ -170,8 +187,10 @@ class RegistryFile {
             Warn("cannot read the settings file " + m_path + " nor move it aside: " + std::strerror(errno));
             return false;
         }
-        Warn("the settings file " + m_path + " could not be read; it is kept as " + aside +
-             " and the settings start empty");
+        Warn("the settings file " + m_path + " could not be read" +
+             (partlyRead
+                  ? " whole; the original is kept as " + aside + " and every value that could be read stays"
+                  : "; it is kept as " + aside + " and the settings start empty"));
         return true;
     }
 

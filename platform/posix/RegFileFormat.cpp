@@ -255,7 +255,7 @@ struct Parser {
         return true;
     }
 
-    bool Parse() {
+    bool Parse(std::vector<std::size_t>* dropped) {
         while (next < lines.size() && TrimRight(lines[next]).empty()) {
             ++next;
         }
@@ -267,24 +267,33 @@ struct Parser {
             return false;
         }
         while (next < lines.size()) {
-            const std::u16string_view line = TrimRight(TrimLeft(lines[next++]));
-            if (line.empty() || line.front() == u';') {
-                continue;
-            }
-            if (line.front() == u'[') {
-                if (line.back() != u']' || line.size() < 3) {
+            const std::size_t number = next + 1;
+            if (!ParseLine(TrimRight(TrimLeft(lines[next++])))) {
+                if (dropped == nullptr) {
                     return false;
                 }
-                const std::u16string_view path = line.substr(1, line.size() - 2);
-                inDeletedKey = path.front() == u'-';
-                key = inDeletedKey ? nullptr : &file.GetKey(path);
-                continue;
-            }
-            if ((key == nullptr && !inDeletedKey) || !ParseValueLine(line)) {
-                return false;
+                dropped->push_back(number);
             }
         }
         return true;
+    }
+
+    bool ParseLine(std::u16string_view line) {
+        if (line.empty() || line.front() == u';') {
+            return true;
+        }
+        if (line.front() == u'[') {
+            if (line.back() != u']' || line.size() < 3) {
+                key = nullptr;  // the values that follow belong to no key that can be named
+                inDeletedKey = false;
+                return false;
+            }
+            const std::u16string_view path = line.substr(1, line.size() - 2);
+            inDeletedKey = path.front() == u'-';
+            key = inDeletedKey ? nullptr : &file.GetKey(path);
+            return true;
+        }
+        return (key != nullptr || inDeletedKey) && ParseValueLine(line);
     }
 };
 
@@ -405,14 +414,14 @@ RegFileKey& RegFile::GetKey(std::u16string_view path) {
     return keys.back();
 }
 
-std::optional<RegFile> ParseRegFile(const std::string& bytes) {
+std::optional<RegFile> ParseRegFile(const std::string& bytes, std::vector<std::size_t>* droppedLines) {
     const auto text = DecodeText(bytes);
     if (!text) {
         return std::nullopt;
     }
     Parser parser;
     parser.lines = SplitLines(*text);
-    if (!parser.Parse()) {
+    if (!parser.Parse(droppedLines)) {
         return std::nullopt;
     }
     return std::move(parser.file);

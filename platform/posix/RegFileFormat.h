@@ -28,8 +28,12 @@ struct RegFile {
 
 // Reads a file as written by FormatRegFile or by the registry editor: UTF-8 with
 // or without a byte order mark, or UTF-16LE with one; LF or CR LF line ends.
-// std::nullopt when the text is not such a file.
-std::optional<RegFile> ParseRegFile(const std::string& bytes);
+// std::nullopt when the text is not such a file. With `droppedLines`, a line that
+// cannot be read (with the values after a key line that cannot be read) is left
+// out and its 1-based number recorded, and only a text that is not a registry
+// file at all (its encoding, its header) gives std::nullopt.
+std::optional<RegFile> ParseRegFile(const std::string& bytes,
+                                    std::vector<std::size_t>* droppedLines = nullptr);
 
 // UTF-8, LF line ends. Text values that a quoted string cannot carry (line
 // breaks, embedded terminators, odd sizes) are written as hex(1).

@@ -107,6 +107,42 @@ TEST(FileRegistryKey, UnreadableFileIsKeptAsideNeverOverwritten) {
     EXPECT_TRUE(ParseRegFile(ReadFile(sandbox.RegistryFilePath())).has_value());
 }
 
+TEST(FileRegistryKey, ALineThatCannotBeReadLosesOnlyItself) {
+    RegistrySandbox sandbox;
+    const std::string original =
+        "Windows Registry Editor Version 5.00\n\n"
+        "[HKEY_CURRENT_USER\\Software\\Tovarin\\LucentaScr\\Config]\n"
+        "\"Method\"=\"6\"\n"
+        "\"Note\"=\"C:\\Temp\"\n"
+        "\"Show Treble\"=\"0\"\n";
+    WriteFile(sandbox.RegistryFilePath(), original);
+    testing::internal::CaptureStderr();
+    {
+        CRegistry store;
+        ASSERT_TRUE(store.OpenKey(u"Software\\Tovarin\\LucentaScr\\Config", RegRoot::CurrentUser, kAccess));
+        EXPECT_EQ(store.GetEntry(u"Method").GetInteger(), 6);
+        EXPECT_EQ(store.GetEntry(u"Show Treble").GetInteger(), 0);
+    }
+    const std::string warning = testing::internal::GetCapturedStderr();
+    EXPECT_NE(warning.find(sandbox.RegistryFilePath() + ":5:"), std::string::npos) << warning;
+
+    // Written back at once, before any value changes.
+    const auto rewritten = ParseRegFile(ReadFile(sandbox.RegistryFilePath()));
+    ASSERT_TRUE(rewritten.has_value());
+    const RegFileKey* config =
+        const_cast<RegFile&>(*rewritten).FindKey(u"HKEY_CURRENT_USER\\Software\\Tovarin\\LucentaScr\\Config");
+    ASSERT_NE(config, nullptr);
+    EXPECT_EQ(config->values.size(), 2u);
+    int kept = 0;
+    for (const auto& entry : fs::directory_iterator(fs::path(sandbox.RegistryFilePath()).parent_path())) {
+        if (entry.path().filename().string().rfind("registry.reg.unreadable-", 0) == 0) {
+            EXPECT_EQ(ReadFile(entry.path()), original);
+            ++kept;
+        }
+    }
+    EXPECT_EQ(kept, 1);
+}
+
 TEST(FileRegistryKey, DirectoryThatCannotBeMadeLeavesTheStoreInMemory) {
     RegistrySandbox sandbox;
     WriteFile(sandbox.ConfigHome() + "/blocker", "a file where a directory should be");

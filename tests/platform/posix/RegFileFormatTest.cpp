@@ -141,6 +141,38 @@ TEST(RegFileFormat, RejectsWhatIsNotAnExport) {
     }
 }
 
+TEST(RegFileFormat, ReadingWhatCanBeReadDropsOnlyTheBadLines) {
+    const std::string text =
+        "Windows Registry Editor Version 5.00\n"  // 1
+        "[HKEY_CURRENT_USER\\A]\n"                // 2
+        "\"Method\"=\"6\"\n"                      // 3
+        "\"Path\"=\"C:\\Temp\"\n"                 // 4: unescaped backslash
+        "\"n\"=dword: 1\n"                        // 5: space after the colon
+        "\"h\"=hex:01,02 ; note\n"                // 6: comment after hex data
+        "\"Show Treble\"=\"0\"\n"                 // 7
+        "[HKEY_CURRENT_USER\\B\n"                 // 8: no closing bracket
+        "\"orphan\"=\"1\"\n"                      // 9: belongs to no key
+        "[HKEY_CURRENT_USER\\C]\n"                // 10
+        "\"h\"=hex:01,\\\n"                       // 11: continued ...
+        "  02\n";                                 // 12: ... here
+    EXPECT_FALSE(ParseRegFile(text).has_value());
+    std::vector<std::size_t> dropped;
+    auto parsed = ParseRegFile(text, &dropped);
+    ASSERT_TRUE(parsed.has_value());
+    EXPECT_EQ(dropped, (std::vector<std::size_t>{4, 5, 6, 8, 9}));
+    const RegFileKey* a = parsed->FindKey(u"HKEY_CURRENT_USER\\A");
+    ASSERT_NE(a, nullptr);
+    ASSERT_EQ(a->values.size(), 2u);
+    EXPECT_EQ(a->values[0].name, u"Method");
+    EXPECT_EQ(a->values[1].name, u"Show Treble");
+    EXPECT_EQ(parsed->FindKey(u"HKEY_CURRENT_USER\\B"), nullptr);
+    const RegFileKey* c = parsed->FindKey(u"HKEY_CURRENT_USER\\C");
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->values.at(0).data, (std::vector<std::uint8_t>{1, 2}));
+
+    EXPECT_FALSE(ParseRegFile("not a registry file\n\"x\"=\"1\"\n", &dropped).has_value());
+}
+
 TEST(RegFileFormat, RandomAndTruncatedInputNeverCrashes) {
     const std::string valid = FormatRegFile(SampleFile());
     for (std::size_t cut = 0; cut <= valid.size(); ++cut) {

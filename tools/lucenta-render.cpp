@@ -51,7 +51,12 @@ std::string CheckOverride(const std::string& name, const std::string& value) {
     if (name == "treble" || name == "background") {
         return ParseInteger(value, 0, 1) ? "" : "--" + name + " takes 0 or 1, not '" + value + "'";
     }
-    return ParseNumber(value) ? "" : "--" + name + " takes a number, not '" + value + "'";
+    const auto number = ParseNumber(value);
+    if (name == "bottom") {
+        // A bottom that is not positive would make the first-run rule reset every setting of the run.
+        return number && *number > 0 ? "" : "--bottom takes a positive number, not '" + value + "'";
+    }
+    return number ? "" : "--" + name + " takes a number, not '" + value + "'";
 }
 
 std::string ParseArguments(int argc, char** argv, Options& options) {

@@ -68,7 +68,7 @@ with tempfile.TemporaryDirectory() as work:
           pixels(os.path.join(work, "white.png"), 8) == [(255, 255, 255)] * 32)
 
     for args in (["--width", "-5"], ["--width", "abc"], ["--height", "0"], ["--method", "9"], ["--method", "0"],
-                 ["--rows", "x"], ["--bogus", "1"], ["--treble", "2"], ["--top", "nan"], ["--intensity"]):
+                 ["--rows", "x"], ["--bogus", "1"], ["--treble", "2"], ["--top", "nan"], ["--intensity"], ["--bottom", "0"], ["--bottom", "-440"]):
         full = ["--width", "10", "--height", "10", "--rows", "5", "--out", "bad.png"] + args
         result = run([render] + full, work, env)
         check("refuses " + " ".join(args),
@@ -76,5 +76,37 @@ with tempfile.TemporaryDirectory() as work:
               not os.path.exists(os.path.join(work, "bad.png")), f"{result.returncode} {result.stderr!r}")
     result = run([render, "--width", "10", "--height", "10", "--rows", "5"], work, env)
     check("refuses a missing --out", result.returncode == 2)
+    refused = os.path.join(work, "refused")
+    os.makedirs(refused)
+    result = run([render, "--width", "10", "--height", "10", "--rows", "5", "--out", "b.png", "--bottom", "0",
+                  "--method", "7"], refused, env)
+    check("--bottom 0 is refused by name and writes no Colours.log",
+          result.returncode == 2 and "--bottom" in result.stderr and os.listdir(refused) == [], result.stderr)
+
+    reg = os.path.join(work, "config", "lucenta", "registry.reg")
+    config_key = "[HKEY_CURRENT_USER\\Software\\Tovarin\\LucentaScr\\Config]\n"
+    wavelength_key = "[HKEY_CURRENT_USER\\Software\\Tovarin\\LucentaScr\\Wavelength]\n"
+    stored = ('"Method"="3"\n"Show Treble"="0"\n"Background"="1"\n',
+              '"Bottom"="1e400"\n"Top"="640.000000"\n"Intensity"="1.000000"\n')
+    with open(reg, "w", encoding="utf-8") as out:
+        out.write("Windows Registry Editor Version 5.00\n\n" + config_key + stored[0] + "\n" + wavelength_key + stored[1])
+    run([render, "--width", "8", "--height", "4", "--rows", "3", "--out", "huge.png"], work, env)
+    with open(reg, encoding="utf-8") as kept:
+        text = kept.read()
+    check("a bottom beyond the number range counts as positive: all six settings stay",
+          stored[0] in text and stored[1] in text, text)
+
+    damaged = ("Windows Registry Editor Version 5.00\n\n" + config_key +
+               '"Method"="6"\n"Note"="C:\\Temp"\n"Show Treble"="0"\n')
+    with open(reg, "w", encoding="utf-8") as out:
+        out.write(damaged)
+    result = run([render, "--width", "8", "--height", "4", "--rows", "3", "--out", "damaged.png"], work, env)
+    with open(reg, encoding="utf-8") as kept:
+        text = kept.read()
+    asides = [name for name in os.listdir(os.path.dirname(reg)) if name.startswith("registry.reg.unreadable-")]
+    aside_text = open(os.path.join(os.path.dirname(reg), asides[0]), encoding="utf-8").read() if asides else None
+    check("a settings file with a bad line keeps every other value and the original beside it",
+          '"Method"="6"' in text and '"Show Treble"="0"' in text and aside_text == damaged and
+          "registry.reg:5:" in result.stderr, result.stderr)
 
 sys.exit(1 if failures else 0)

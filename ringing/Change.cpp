@@ -31,9 +31,11 @@ int ApplyNextChange(CPlaceNotation& notation, int nPlace, std::uint32_t* row, in
         SwapPairs(row, i, token - 2, nBells);
         i = token > 0 ? token : 0;
         token = notation.Next();
-        // Generated leads always close a change before the end of the notation; the
-        // end marker is checked too so that no token sequence can keep the loop going.
-        if (token == PN_CHANGE_END || token == PN_NOTATION_END) {
+        // A change reads on to its end marker, past a place token that happens to
+        // equal PN_NOTATION_END (tiny stages build one). Generated leads always close
+        // a change before the last token; stopping there too means no token sequence
+        // can keep the loop going.
+        if (token == PN_CHANGE_END || (token == PN_NOTATION_END && notation.IsAtLastToken())) {
             break;
         }
     }

@@ -15,5 +15,7 @@ class CPlaceNotation;
 // Places are 1-based, positions 0-based. Below each place the entries exchange in
 // adjacent pairs while i <= place - 2 (so a place after an odd gap does not stay),
 // above the last place up to the right edge. An exchange whose second entry would
-// lie beyond the row is skipped, whatever the tokens say.
+// lie beyond the row is skipped, whatever the tokens say. A place token below 1
+// (tiny stages compute some, even one equal to PN_NOTATION_END) exchanges nothing
+// below it, and the pairs after it start again at position 0.
 int ApplyNextChange(CPlaceNotation& notation, int nPlace, std::uint32_t* row, int nBells);

@@ -39,6 +39,8 @@ class CPlaceNotation {
     // Moves one token on and returns it. On the last token it stays there and
     // returns PN_NOTATION_END, so a reader can never step outside the tokens.
     int Next();
+    // True when the read position is on the last token, where Next stays.
+    bool IsAtLastToken() const { return m_nPos + 1 >= m_tokens.size(); }
     bool IsEmpty() const { return m_tokens.empty(); }
     const std::vector<int>& Tokens() const { return m_tokens; }
 

@@ -38,14 +38,31 @@ struct ChangeCase {
 
 TEST(Change, PermutesRoundsByOneChange) {
     const ChangeCase cases[] = {
-        {{0}, 6, "214365"},      {{1}, 6, "132546"},    {{1, 2}, 6, "124365"},
-        {{2}, 6, "124365"},      {{3}, 6, "213546"},    {{3, 4}, 6, "213465"},
-        {{1, 4}, 6, "132465"},   {{1, 3}, 6, "132546"}, {{0}, 5, "21435"},
-        {{1}, 5, "13254"},       {{3}, 5, "21354"},     {{1, 2, 5}, 8, "12435768"},
-        {{3, 6}, 8, "21354687"}, {{7}, 8, "21436578"},  {{1, 3, 6}, 8, "13254687"},
-        {{1, 6}, 8, "13254687"}, {{3}, 7, "2135476"},   {{7}, 7, "2143657"},
-        {{0}, 1, "1"},           {{1}, 1, "1"},         {{0}, 2, "21"},
+        {{0}, 6, "214365"},
+        {{1}, 6, "132546"},
+        {{1, 2}, 6, "124365"},
+        {{2}, 6, "124365"},
+        {{3}, 6, "213546"},
+        {{3, 4}, 6, "213465"},
+        {{1, 4}, 6, "132465"},
+        {{1, 3}, 6, "132546"},
+        {{0}, 5, "21435"},
+        {{1}, 5, "13254"},
+        {{3}, 5, "21354"},
+        {{1, 2, 5}, 8, "12435768"},
+        {{3, 6}, 8, "21354687"},
+        {{7}, 8, "21436578"},
+        {{1, 3, 6}, 8, "13254687"},
+        {{1, 6}, 8, "13254687"},
+        {{3}, 7, "2135476"},
+        {{7}, 7, "2143657"},
+        {{0}, 1, "1"},
+        {{1}, 1, "1"},
+        {{0}, 2, "21"},
         {{1}, 2, "12"},
+        // A place token below 1, as tiny stages compute them: the change reads on to its end.
+        {{1, PN_NOTATION_END}, 2, "21"},
+        {{1, PN_NOTATION_END, 3}, 4, "2134"},
     };
     for (const ChangeCase& c : cases) {
         EXPECT_EQ(ApplyOnce(c.change, c.width), c.row)
@@ -66,6 +83,20 @@ TEST(Change, PlainHuntOnSixAndFiveBellsWrapsRoundTheLead) {
 TEST(Change, AfterTheLastChangeTheFirstAppliesToTheCurrentRow) {
     // Two-change lead: {3} then {1}, on 4 bells. Rows: 2134, 2314, then {3} again on 2314.
     EXPECT_EQ(Ring({{3}, {1}}, 4, 3), (std::vector<std::string>{"2134", "2314", "3214"}));
+}
+
+TEST(Change, CambridgeOnTwoBellsReadsEachChangeToItsEnd) {
+    // Its lead holds the change {1, n-4} = {1, PN_NOTATION_END}, which swaps the two bells.
+    CPlaceNotation notation(2, 7);
+    std::vector<std::uint32_t> row = Rounds(2);
+    std::string rows;
+    int place = PN_NOTATION_END;
+    for (int k = 0; k < 16; ++k) {
+        place = ApplyNextChange(notation, place, row.data(), 2);
+        ASSERT_EQ(place, PN_CHANGE_END);
+        rows += RowText(row) + " ";
+    }
+    EXPECT_EQ(rows, "21 12 21 21 12 21 12 21 12 12 21 21 12 12 21 12 ");
 }
 
 TEST(Change, EmptyNotationLeavesTheRow) {

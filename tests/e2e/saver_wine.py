@@ -2,9 +2,10 @@
 """Drives the real Lucenta.scr under Wine on an X display as a user would: command lines, the
 running saver and what ends it, the settings dialog and the notation export.
 
-usage: saver_wine.py LUCENTA_SCR CHECKED_SCR NATIVE_TOOLS_DIR WINEPREFIX
+usage: saver_wine.py LUCENTA_SCR CHECKED_SCR NATIVE_TOOLS_DIR WINEPREFIX SAVER_POKE
 CHECKED_SCR is a build in which a deleted window object is poisoned, so that any use of it after the
-saver closes crashes: the tests of what ends the saver run it.
+saver closes crashes: the tests of what ends the saver run it. SAVER_POKE acts on the running saver
+from another process (close, repaint, system commands, activation).
 Needs DISPLAY (Xvfb), wine, xdotool and ImageMagick's import/convert."""
 import os
 import shutil
@@ -13,7 +14,7 @@ import sys
 import tempfile
 import time
 
-scr, checked_scr, tools, prefix = (os.path.abspath(arg) for arg in sys.argv[1:5])
+scr, checked_scr, tools, prefix, poke_exe = (os.path.abspath(arg) for arg in sys.argv[1:6])
 WIDTH, HEIGHT = 1024, 768
 CONFIG = r"HKCU\Software\Tovarin\LucentaScr\Config"
 WAVELENGTH = r"HKCU\Software\Tovarin\LucentaScr\Wavelength"
@@ -254,17 +255,35 @@ def mouse(x, y):
     return lambda: subprocess.run(["xdotool", "mousemove", str(x), str(y)], env=env)
 
 
+def poke(action, background=True):
+    """Runs saver_poke ACTION; in the background when the caller times the saver's end, not the poke's."""
+    if background:
+        return lambda: subprocess.Popen(["wine", poke_exe, action], env=env, stdout=subprocess.DEVNULL,
+                                        stderr=subprocess.DEVNULL)
+    return lambda: subprocess.run(["wine", poke_exe, action], env=env, capture_output=True, timeout=60)
+
+
 def test_what_ends_the_saver(work):
-    ends_on("a key press", lambda: key("a"), work)
+    ends_on("a key press", lambda: key("a"), work,
+            harmless=[("SC_SCREENSAVE from another program", poke("screensave", background=False)),
+                      ("SC_CLOSE from another program", poke("sysclose", background=False))])
     ends_on("a mouse button", lambda: subprocess.run(["xdotool", "click", "1"], env=env), work)
     x, y = WIDTH // 2, HEIGHT // 2
     ends_on("a diagonal mouse move", mouse(x + 250, y + 230), work,
             harmless=[("a vertical move", mouse(x, y + 200)), ("a horizontal move", mouse(x + 240, y + 200))])
+    ends_on("Alt+F4", lambda: key("alt+F4"), work)
+    ends_on("WM_CLOSE from another program", poke("close"), work)
+    ends_on("another window taking the activation", poke("activate"), work)
+    ends_on("a further paint request", poke("paint"), work)
+    closed = subprocess.run(["wine", poke_exe, "start-and-close", checked_scr], cwd=work, env=env,
+                            capture_output=True, timeout=60).returncode
+    check("a window closed before its first paint ends the program with status 0", closed == 0, closed)
+    stop(subprocess.Popen(["true"]))
 
 
-def dialog(work, keys):
+def dialog(work, keys, args=("/c",)):
     """Opens the settings dialog, presses `keys` and returns its exit status."""
-    process = start(["/c"], work)
+    process = start(list(args), work)
     if not wait_for(lambda: window_named("Settings"), 20):
         stop(process)
         return None
@@ -288,7 +307,7 @@ def config():
 def test_settings_dialog(work):
     wine("reg", "delete", CONFIG, "/f")
     check("no arguments opens the dialog; OK stores the first item and a clear box",
-          dialog(work, ["Return"]) == 0 and config() == (("REG_SZ", "0"), ("REG_SZ", "0")), config())
+          dialog(work, ["Return"], args=()) == 0 and config() == (("REG_SZ", "0"), ("REG_SZ", "0")), config())
     reg_set(CONFIG, "Method", "7")
     reg_set(CONFIG, "Show Treble", "1")
     check("the dialog opens on the stored method and box",

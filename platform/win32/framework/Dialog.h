@@ -1,4 +1,6 @@
 #pragma once
+// MFC's names on a much smaller contract: a modal dialog on a template with OK, Cancel,
+// commands and check-box data exchange; nothing else of MFC's CDialog or DDX is there.
 
 #include "platform/win32/framework/Wnd.h"
 

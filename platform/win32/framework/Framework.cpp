@@ -42,9 +42,8 @@ int CWinApp::Run() {
     }
 }
 
-int AfxWinMain(HINSTANCE instance, LPWSTR commandLine) {
+int AfxWinMain(LPWSTR commandLine) {
     CWinApp* app = AfxGetApp();
-    app->m_hInstance = instance;
     app->m_lpCmdLine = commandLine;
     if (!app->InitInstance()) {
         return app->m_nExitCode;

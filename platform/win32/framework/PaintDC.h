@@ -1,4 +1,6 @@
 #pragma once
+// MFC's names on a much smaller contract: a paint context and a solid brush, each
+// owning its handle; nothing else of MFC's CDC or CGdiObject is there.
 
 #include <windows.h>
 

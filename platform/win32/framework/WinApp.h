@@ -1,4 +1,6 @@
 #pragma once
+// MFC's names on a much smaller contract: only start-up, the main loop, the one-message
+// pump and the idle hook declared here; nothing else of MFC's CWinApp is there.
 
 #include <windows.h>
 
@@ -22,7 +24,6 @@ class CWinApp {
     // Idle work; TRUE while there is more for a higher count.
     virtual BOOL OnIdle(LONG count) { return count < 1; }
 
-    HINSTANCE m_hInstance = nullptr;
     LPCWSTR m_lpCmdLine = L"";
     CWnd* m_pMainWnd = nullptr;
     int m_nExitCode = 0;
@@ -34,4 +35,4 @@ class CWinApp {
 CWinApp* AfxGetApp();
 
 // The program's entry: InitInstance, then the main loop when it asks for one.
-int AfxWinMain(HINSTANCE instance, LPWSTR commandLine);
+int AfxWinMain(LPWSTR commandLine);

@@ -1,4 +1,7 @@
 #pragma once
+// MFC's names on a much smaller contract: a window object bound to its HWND, a virtual
+// WindowProc with Default, class registration, creation and PostNcDestroy; nothing
+// else of MFC's CWnd (no message maps, no handle maps, no temporary objects) is there.
 
 #include <windows.h>
 

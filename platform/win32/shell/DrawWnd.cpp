@@ -84,6 +84,9 @@ bool CDrawWnd::PumpPendingMessages() {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
         const UINT peeked = msg.message;
+        // PumpMessage answers FALSE when it takes the quit request off the queue; that
+        // is ignored on purpose: the quit only follows the saver window's destruction,
+        // whose close request already ends the loop, and the process then ends at once.
         app->PumpMessage();
         closeSeen = closeSeen || peeked == WM_CLOSE;
     }

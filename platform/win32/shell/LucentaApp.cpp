@@ -89,6 +89,6 @@ void CLucentaApp::RunSettingsDialog() {
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int) {
-    return AfxWinMain(instance, commandLine);
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int) {
+    return AfxWinMain(commandLine);
 }

@@ -1,45 +1,65 @@
 #!/bin/sh
-# Builds Lucenta.scr and runs it under Wine.
-#   scripts/run.sh [/s | /c | /i]     (default /s: the saver, full screen)
-# With a display (DISPLAY set) the saver runs there until you press a key or move
-# the mouse. Without one it runs on a virtual X server for a few seconds, leaves a
-# screenshot in build/lucenta-screenshot.png and is ended by a key press.
+# Builds Lucenta and runs it.
+#   scripts/run.sh [-s | -c | -i]           the Linux program (default -s: the saver, full screen)
+#   scripts/run.sh --wine [/s | /c | /i]    the Windows program, Lucenta.scr, under Wine
+# With a display (DISPLAY set) it runs there until you press a key or move the mouse.
+# Without one it runs on a private X server for a few seconds, leaves a screenshot in
+# build/lucenta-screenshot.png and is ended by a key press.
 set -eu
 cd "$(dirname "$0")/.."
 scripts/setup.sh
-cmake --preset mingw-i686 >/dev/null
-cmake --build --preset mingw-i686 --target Lucenta -j "$(nproc)"
-saver=$PWD/build/mingw-i686/platform/win32/Lucenta.scr
-mode=${1:-/s}
+. scripts/ia32.sh
 
-export WINEPREFIX="${LUCENTA_WINEPREFIX:-$HOME/.local/share/lucenta/wineprefix}"
-export WINEDEBUG="${WINEDEBUG:--all}" WINEDLLOVERRIDES="mscoree,mshtml="
+wine=
+if [ "${1:-}" = "--wine" ]; then
+    wine=1
+    shift
+fi
+mode=${1:-}
 
-headless=
-if [ -z "${DISPLAY:-}" ]; then
-    headless=1
-    . scripts/xvfb.sh
-    start_xvfb 1024x768x24
+if [ -z "$wine" ]; then
+    cmake --preset linux-release >/dev/null
+    cmake --build --preset linux-release --target lucenta -j "$(nproc)"
+    program=$PWD/build/linux-release/platform/x11/lucenta
+    mode=${mode:--s}
+else
+    # The 32-bit build where this machine runs 32-bit programs, else the 64-bit one.
+    preset=mingw-x86_64
+    can_run_32bit && preset=mingw-i686
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset" --target Lucenta -j "$(nproc)"
+    program=$PWD/build/$preset/platform/win32/Lucenta.scr
+    mode=${mode:-/s}
+    export WINEPREFIX="${LUCENTA_WINEPREFIX:-$HOME/.local/share/lucenta/wineprefix-$preset}"
+    export WINEDEBUG="${WINEDEBUG:--all}" WINEDLLOVERRIDES="mscoree,mshtml="
+fi
+
+run() {
+    if [ -n "$wine" ]; then wine "$program" "$mode"; else "$program" "$mode"; fi
+}
+
+if [ -n "${DISPLAY:-}" ]; then
+    [ -z "$wine" ] || [ -f "$WINEPREFIX/system.reg" ] || { mkdir -p "$WINEPREFIX"; wineboot -i >/dev/null 2>&1; }
+    run
+    exit $?
+fi
+
+. scripts/xvfb.sh
+start_xvfb 1024x768x24
+if [ -n "$wine" ]; then
     trap 'wineserver -k 2>/dev/null || true; stop_xvfb' EXIT
+    [ -f "$WINEPREFIX/system.reg" ] || { mkdir -p "$WINEPREFIX"; wineboot -i >/dev/null 2>&1; }
+    # Wine's own desktop gives the saver keyboard focus without a window manager.
+    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+    wineserver -w
 fi
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    mkdir -p "$WINEPREFIX"
-    wineboot -i >/dev/null 2>&1
-fi
-if [ -z "$headless" ]; then
-    exec wine "$saver" "$mode"
-fi
-
-# Wine's own desktop gives the saver keyboard focus without a window manager.
-wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
-wineserver -w
-wine "$saver" "$mode" &
-saver_pid=$!
+run &
+pid=$!
 sleep 5
 import -window root build/lucenta-screenshot.png
-echo "screenshot: build/lucenta-screenshot.png"
+echo "screenshot: $PWD/build/lucenta-screenshot.png"
 xdotool key Escape
 status=0
-wait $saver_pid || status=$?
-echo "Lucenta.scr $mode ended with status $status"
+wait $pid || status=$?
+echo "$(basename "$program") $mode ended with status $status"

@@ -36,14 +36,14 @@ class CRegEntry {
 
     const std::u16string& GetName() const { return m_strName; }
     std::uint32_t GetType() const { return m_nType; }
-    bool HasValue() const { return m_nType != RegType::None; }
+    bool HasValue() const { return m_nType != RegType::Untyped; }
 
   private:
     char16_t* TextBuffer();
     void WriteThrough(const std::uint8_t* data, std::size_t size);
 
     std::u16string m_strName;
-    std::uint32_t m_nType = RegType::None;
+    std::uint32_t m_nType = RegType::Untyped;
     CRegistry& m_owner;
     std::uint32_t m_nNumber = 0;
     std::unique_ptr<char16_t[]> m_pText;

@@ -17,7 +17,7 @@ constexpr std::uint32_t CreateSubKey = 0x4;
 }  // namespace RegAccess
 
 namespace RegType {
-constexpr std::uint32_t None = 0;
+constexpr std::uint32_t Untyped = 0;  // REG_NONE; not "None", which Xlib defines as a macro
 constexpr std::uint32_t Sz = 1;
 constexpr std::uint32_t ExpandSz = 2;
 constexpr std::uint32_t Binary = 3;
@@ -27,7 +27,7 @@ constexpr std::uint32_t MultiSz = 7;
 
 struct RegValue {
     std::u16string name;
-    std::uint32_t type = RegType::None;
+    std::uint32_t type = RegType::Untyped;
     std::vector<std::uint8_t> data;
 };
 

@@ -14,29 +14,14 @@ import sys
 import tempfile
 import time
 
+from screen_checks import check, ended, palette_of, painted, row_of, rows_rung, summary, wait_for
+import screen_checks
+
 scr, checked_scr, tools, prefix, poke_exe = (os.path.abspath(arg) for arg in sys.argv[1:6])
 WIDTH, HEIGHT = 1024, 768
 CONFIG = r"HKCU\Software\Tovarin\LucentaScr\Config"
 WAVELENGTH = r"HKCU\Software\Tovarin\LucentaScr\Wavelength"
 env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
-failures = 0
-
-
-def check(name, ok, detail=""):
-    global failures
-    print(("ok   " if ok else "FAIL ") + name + ("" if ok or not detail else ": " + str(detail)), flush=True)
-    failures += 0 if ok else 1
-    return ok
-
-
-def wait_for(predicate, limit, interval=0.05):
-    """Polls until predicate() is true or `limit` seconds have passed; returns its last value."""
-    deadline = time.monotonic() + limit
-    while True:
-        value = predicate()
-        if value or time.monotonic() >= deadline:
-            return value
-        time.sleep(interval)
 
 
 def wine(*args, cwd=None, timeout=60):
@@ -46,14 +31,6 @@ def wine(*args, cwd=None, timeout=60):
 def start(args, cwd, program=None):
     return subprocess.Popen(["wine", program or scr, *args], cwd=cwd, env=env, stdout=subprocess.DEVNULL,
                             stderr=subprocess.DEVNULL)
-
-
-def ended(process, limit):
-    """The exit status once the process has ended within `limit` seconds, else None."""
-    try:
-        return process.wait(timeout=limit)
-    except subprocess.TimeoutExpired:
-        return None
 
 
 def stop(process):
@@ -82,13 +59,7 @@ def reg_set(key, name, data):
 
 
 def screenshot():
-    """The screen as RGB bytes, three a pixel, row after row."""
-    return subprocess.run(["import", "-window", "root", "-depth", "8", "rgb:-"], capture_output=True,
-                          check=True, env=env).stdout
-
-
-def row_of(picture, y):
-    return picture[y * WIDTH * 3:(y + 1) * WIDTH * 3]
+    return screen_checks.screenshot(env)
 
 
 def key(*names):
@@ -109,24 +80,6 @@ def fresh_prefix():
     wine("reg", "add", r"HKCU\Software\Wine\Explorer", "/v", "Desktop", "/d", "Default", "/f")
     wine("reg", "add", r"HKCU\Software\Wine\Explorer\Desktops", "/v", "Default", "/d", f"{WIDTH}x{HEIGHT}", "/f")
     subprocess.run(["wineserver", "-w"], env=env)
-
-
-def palette_of(log_path):
-    with open(log_path, encoding="ascii", newline="") as log:
-        lines = log.read().split("\r\n")[2:2 + WIDTH]
-    return [tuple(int(f) for f in line.split(",")[6:9]) for line in lines]
-
-
-def rows_rung(count):
-    """Rows 1..count of the default method (Plain Hunt) on WIDTH bells, as lucenta-notation rings them."""
-    out = subprocess.run([os.path.join(tools, "lucenta-notation"), "1", str(WIDTH), "--rows", str(count)],
-                         capture_output=True, text=True, check=True).stdout
-    return [[int(b) for b in line.split()] for line in out.splitlines()]
-
-
-def painted(palette, row):
-    """The row's pixels as RGB bytes: each bell's colour, the treble black."""
-    return b"".join(bytes((0, 0, 0) if bell == 1 else palette[bell - 1]) for bell in row)
 
 
 def test_command_lines_that_show_nothing(work):
@@ -159,8 +112,8 @@ def test_running_saver(work):
           reg_values(CONFIG) == defaults and reg_values(WAVELENGTH) == {
               "Bottom": ("REG_SZ", "440.000000"), "Top": ("REG_SZ", "640.000000"),
               "Intensity": ("REG_SZ", "1.000000")}, (reg_values(CONFIG), reg_values(WAVELENGTH)))
-    palette = palette_of(log)
-    rung = rows_rung(2 * WIDTH)
+    palette = palette_of(log, WIDTH)
+    rung = rows_rung(os.path.join(tools, "lucenta-notation"), 1, WIDTH, 2 * WIDTH)
     expected = [painted(palette, row) for row in rung]
 
     steps_of = {}
@@ -174,8 +127,8 @@ def test_running_saver(work):
         same (the scroll keeps the bottom pixels), the one above that row k - 1, and so on up. A capture
         taken while Wine was still copying the picture to the display does not count."""
         shot = screenshot()
-        k = steps_of.get(row_of(shot, HEIGHT - 1))
-        if k and all(row_of(shot, HEIGHT - 2 - j) == expected[(k - 1 - j) % period] for j in range(6)):
+        k = steps_of.get(row_of(shot, WIDTH, HEIGHT - 1))
+        if k and all(row_of(shot, WIDTH, HEIGHT - 2 - j) == expected[(k - 1 - j) % period] for j in range(6)):
             return k, shot
         return None
 
@@ -210,10 +163,10 @@ def check_background_fill(work, steps_of):
 
         def filling():
             shot = screenshot()
-            k = steps_of.get(row_of(shot, HEIGHT - 1))
+            k = steps_of.get(row_of(shot, WIDTH, HEIGHT - 1))
             if k and not first_row:
                 first_row.append(time.monotonic() - started)
-            return (k, shot) if k and row_of(shot, 0) == white else None
+            return (k, shot) if k and row_of(shot, WIDTH, 0) == white else None
 
         seen = wait_for(filling, 8, 0)
         stop(process)
@@ -347,8 +300,7 @@ def main():
         os.remove(os.path.join(work, "Colours.log"))
         test_what_ends_the_saver(work)
         test_settings_dialog(work)
-    print(f"{'all passed' if failures == 0 else str(failures) + ' failed'}")
-    return 1 if failures else 0
+    return summary()
 
 
 sys.exit(main())

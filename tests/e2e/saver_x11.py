@@ -1,0 +1,273 @@
+#!/usr/bin/env python3
+"""Drives the real lucenta on an X display as a user and as xscreensaver would: command lines, the
+full-screen saver and what ends it, a window lent through XSCREENSAVER_WINDOW, Debian's xscreensaver
+daemon running it as a hack, and the install mode.
+
+usage: saver_x11.py LUCENTA LUCENTA_RENDER LUCENTA_NOTATION
+Needs DISPLAY (Xvfb), xdotool, ImageMagick's import and convert, xscreensaver, setpriv."""
+import os
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+from screen_checks import check, ended, palette_of, painted, row_of, rows_rung, screenshot, summary, wait_for
+from x11_window import XWindow
+
+lucenta, render, notation = (os.path.abspath(arg) for arg in sys.argv[1:4])
+WIDTH, HEIGHT = (int(n) for n in subprocess.run(["xdotool", "getdisplaygeometry"], capture_output=True, text=True,
+                                                check=True).stdout.split())
+PERIOD = 2 * WIDTH  # of Plain Hunt, the default method
+
+
+def environment(home, **extra):
+    return dict(os.environ, HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config"), **extra)
+
+
+def start(args, work, **extra):
+    return subprocess.Popen([lucenta, *args], cwd=work, env=environment(work, **extra), stdout=subprocess.PIPE,
+                            stderr=subprocess.PIPE, text=True)
+
+
+def stop(process):
+    if process.poll() is None:
+        process.kill()
+    process.communicate()
+
+
+def log_complete(work, width):
+    log = os.path.join(work, "Colours.log")
+    return os.path.exists(log) and open(log, "rb").read().count(b"\r\n") == width + 2
+
+
+def xdotool(*args):
+    subprocess.run(["xdotool", *args], check=True)
+
+
+class Picture:
+    """The rows the saver must draw on WIDTH bells, and where a screenshot stands among them."""
+
+    def __init__(self, work):
+        palette = palette_of(os.path.join(work, "Colours.log"), WIDTH)
+        self.rows = [painted(palette, row) for row in rows_rung(notation, 1, WIDTH, PERIOD)]
+        self.step_of = {}
+        for k, row in enumerate(self.rows, start=1):
+            self.step_of.setdefault(row, k)
+
+    def steps_shown(self, shot, height=HEIGHT, width=WIDTH):
+        """k when the shot shows rows 1..k climbing: the row above the bottom is row k, the newest complete
+        one; each row above it the one before; the bottom row row k again (the scroll keeps its pixels) or
+        row k + 1 (put there before the scroll)."""
+        k = self.step_of.get(row_of(shot, width, height - 2))
+        if not k:
+            return None
+        above = all(row_of(shot, width, height - 2 - j) == self.rows[(k - 1 - j) % PERIOD] for j in range(1, 6))
+        bottom = row_of(shot, width, height - 1) in (self.rows[k - 1], self.rows[k % PERIOD])
+        return k if above and bottom else None
+
+
+def rendered(work, rows):
+    out = os.path.join(work, "render.png")
+    subprocess.run([render, "--width", str(WIDTH), "--height", str(HEIGHT), "--rows", str(rows), "--out", out],
+                   cwd=os.path.join(work, "render"), env=environment(work), check=True, capture_output=True)
+    return subprocess.run(["convert", out, "-depth", "8", "rgb:-"], capture_output=True, check=True).stdout
+
+
+def test_command_lines_that_show_nothing(work):
+    for args in (["/S"], ["//s"], ["/p", "1234"], ["/a"], ["x"], ["-S"]):
+        process = start(args, work)
+        check("'" + " ".join(args) + "' ends at once with status 0", ended(process, 5) == 0)
+        stop(process)
+    check("... and draws nothing, touches no settings", os.listdir(work) == ["render"], os.listdir(work))
+    for display in ("", ":4321"):
+        process = start(["-s"], work, DISPLAY=display)
+        status = ended(process, 10)
+        error = process.communicate()[1]
+        check(f"'-s' with DISPLAY='{display}' ends with status 1 and one line naming the display",
+              status == 1 and error.count("\n") == 1 and (display or "display") in error, (status, error))
+
+
+def test_running_saver(work):
+    process = start(["-s"], work)
+    if not check("'-s' writes Colours.log", wait_for(lambda: log_complete(work, WIDTH), 20)):
+        stop(process)
+        return
+    with open(os.path.join(work, ".config", "lucenta", "registry.reg"), encoding="utf-8") as reg:
+        stored = reg.read()
+    check("the first run stored the six defaults",
+          all(v in stored for v in ('"Method"="0"', '"Show Treble"="1"', '"Background"="0"',
+                                    '"Bottom"="440.000000"', '"Top"="640.000000"', '"Intensity"="1.000000"')), stored)
+    picture = Picture(work)
+    shots = []
+    k = wait_for(lambda: picture.steps_shown(shots.append(screenshot()) or shots[-1]), 20, 0.1)
+    shot = shots[-1]
+    if check("the window covers the screen; rows of the palette as rung climb from the bottom, the treble black", k):
+        started_over = row_of(shot, WIDTH, 0) != bytes(3 * WIDTH)
+        reference = rendered(work, k + PERIOD if started_over else k)
+        check("the picture above the bottom row is the headless renderer's", shot[:-3 * WIDTH] == reference[:-3 * WIDTH],
+              k)
+        with open(os.path.join(work, "Colours.log"), "rb") as mine, \
+                open(os.path.join(work, "render", "Colours.log"), "rb") as theirs:
+            check("Colours.log is byte for byte the renderer's", mine.read() == theirs.read())
+    check("the saver is still running", process.poll() is None)
+    process.send_signal(signal.SIGTERM)
+    check("SIGTERM ends it with status 0", ended(process, 2) == 0)
+    stop(process)
+
+
+def ends_on(name, action, work, harmless=()):
+    """Starts the saver, checks that each of `harmless` leaves it running, then that `action` ends it with
+    status 0 within a second."""
+    xdotool("mousemove", str(WIDTH // 2), str(HEIGHT // 2))
+    process = start(["-s"], work)
+    wait_for(lambda: log_complete(work, WIDTH), 20)
+    time.sleep(0.5)
+    if not check(name + ": the saver runs", process.poll() is None):
+        stop(process)
+        return
+    for description, step in harmless:
+        step()
+        check(f"{name}: {description} does not end the saver", ended(process, 0.8) is None)
+    action()
+    acted = time.monotonic()
+    status = ended(process, 5)
+    elapsed = time.monotonic() - acted
+    check(f"{name} ends the saver with status 0 within a second", status == 0 and elapsed < 1.0,
+          f"status {status} after {elapsed:.2f} s")
+    print(f"     ({name} to exit: {elapsed:.3f} s)")
+    stop(process)
+
+
+def test_what_ends_the_saver(work):
+    x, y = WIDTH // 2, HEIGHT // 2
+    move = lambda dx, dy: lambda: xdotool("mousemove", str(x + dx), str(y + dy))
+    ends_on("a key press", lambda: xdotool("key", "a"), work)
+    ends_on("a mouse button", lambda: xdotool("click", "1"), work)
+    ends_on("a diagonal mouse move", move(250, 230), work,
+            harmless=[("the first move", move(0, 100)), ("a vertical move", move(0, 200)),
+                      ("a horizontal move", move(240, 200))])
+    other = XWindow(0, 0, 50, 50)
+    try:
+        ends_on("another window taking the focus", lambda: xdotool("windowfocus", str(other.id)), work)
+    finally:
+        other.close()
+    ends_on("a further exposure (a window over it that goes)", expose_by_a_passing_window, work)
+
+
+def expose_by_a_passing_window():
+    passing = XWindow(100, 100, 200, 200)
+    passing.destroy()
+    passing.close()
+
+
+def test_lent_window(work):
+    lent = XWindow(40, 30, 320, 200)
+    process = start(["-s"], work, XSCREENSAVER_WINDOW=hex(lent.id))
+    try:
+        check("a window lent through XSCREENSAVER_WINDOW is set up for its size",
+              wait_for(lambda: log_complete(work, 320), 20))
+        time.sleep(0.5)
+        palette = palette_of(os.path.join(work, "Colours.log"), 320)
+        rows = {painted(palette, row) for row in rows_rung(notation, 1, 320, 640)}
+        shot = screenshot(window=hex(lent.id))
+        check("... and drawn into", row_of(shot, 320, 198) in rows and row_of(shot, 320, 150) in rows)
+        xdotool("key", "a")
+        xdotool("mousemove", "100", "100", "mousemove", "200", "180", "click", "1")
+        check("keys, moves and buttons do not end it", ended(process, 0.8) is None)
+        xdotool("windowsize", str(lent.id), "200", "150")
+        check("a size change sets the picture up again for the new width",
+              wait_for(lambda: log_complete(work, 200), 5) and process.poll() is None)
+        process.send_signal(signal.SIGTERM)
+        check("SIGTERM ends it with status 0", ended(process, 2) == 0)
+    finally:
+        stop(process)
+        lent.destroy()
+
+    lent = XWindow(40, 30, 320, 200)
+    process = start(["-s"], work, XSCREENSAVER_WINDOW=str(lent.id))
+    wait_for(lambda: log_complete(work, 320), 20)
+    time.sleep(0.3)
+    lent.destroy()
+    lent.close()
+    check("a decimal window id is taken, and the window's destruction ends it with status 0",
+          ended(process, 2) == 0)
+    stop(process)
+
+    for given in ("0x1fffff0", "xyz"):
+        process = start(["-s"], work, XSCREENSAVER_WINDOW=given)
+        status = ended(process, 5)
+        error = process.communicate()[1]
+        check(f"XSCREENSAVER_WINDOW={given} names no window: status 0 and a line saying so",
+              status == 0 and error.count("\n") == 1 and "window" in error, (status, error))
+
+
+def as_nobody(home, *command, **kwargs):
+    return subprocess.run(["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "env", "HOME=" + home,
+                           *command], **kwargs)
+
+
+def test_xscreensaver_daemon():
+    """xscreensaver runs no hacks as root: the daemon runs as nobody, with a home of its own."""
+    home = tempfile.mkdtemp()
+    os.chmod(home, 0o777)
+    with open(os.path.join(home, ".xscreensaver"), "w") as config:
+        config.write("timeout:\t0:30:00\nlock:\t\tFalse\nfade:\t\tFalse\nunfade:\t\tFalse\nsplash:\t\tFalse\n"
+                     "mode:\t\tone\nselected:\t0\n"
+                     "programs:\t\t\t\t\t\t\t      \\\n\t\t\t\t" + lucenta + " -s\t\t\t\t    \\n\\\n\n")
+    daemon = subprocess.Popen(["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "env",
+                               "HOME=" + home, "xscreensaver", "-no-splash"], cwd=home,
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    hack = lambda: subprocess.run(["pgrep", "-u", "nobody", "-f", "^" + lucenta + " -s$"],
+                                  capture_output=True).returncode == 0
+    try:
+        ready = wait_for(lambda: as_nobody(home, "xscreensaver-command", "-time", capture_output=True).returncode == 0,
+                         10, 0.2)
+        check("the xscreensaver daemon runs", ready)
+        as_nobody(home, "xscreensaver-command", "-activate", capture_output=True)
+        check("xscreensaver -activate starts the hack", wait_for(hack, 10))
+        check("... which writes Colours.log in the daemon's directory", wait_for(lambda: log_complete(home, WIDTH), 10))
+        picture = Picture(home)
+        check("... and draws the picture on the screen", wait_for(lambda: picture.steps_shown(screenshot()), 10, 0.1))
+        as_nobody(home, "xscreensaver-command", "-deactivate", capture_output=True)
+        check("xscreensaver -deactivate ends the hack", wait_for(lambda: not hack(), 5))
+    finally:
+        as_nobody(home, "xscreensaver-command", "-exit", capture_output=True)
+        if ended(daemon, 5) is None:
+            daemon.kill()
+        subprocess.run(["rm", "-rf", home])
+
+
+def test_install(work):
+    home = os.path.join(work, "install-home")
+    os.makedirs(home)
+    config = os.path.join(home, ".xscreensaver")
+    result = subprocess.run([lucenta, "-i"], env=environment(home), capture_output=True, text=True)
+    check("'-i' without ~/.xscreensaver creates nothing and says what to do",
+          result.returncode == 0 and os.listdir(home) == [] and "xscreensaver" in result.stdout, result.stdout)
+    before = "mode:\t\trandom\nprograms:\t\t\t\t\t\t\t      \\\n\t\t\t\tmaze --root\t\t\t\t    \\n\\\n\nlock:\tTrue\n"
+    with open(config, "w") as out:
+        out.write(before)
+    first = subprocess.run([lucenta, "-i"], env=environment(home), capture_output=True, text=True)
+    after = open(config).read()
+    check("'-i' appends the running executable to the programs, keeping every line and a copy",
+          first.returncode == 0 and after == before.replace("\n\nlock", "\n\t\t\t\t" + lucenta + " -s\t\t\t\t    \\n\\\n\nlock")
+          and open(config + ".bak").read() == before, after)
+    second = subprocess.run([lucenta, "-i"], env=environment(home), capture_output=True, text=True)
+    check("a second '-i' adds nothing", second.returncode == 0 and open(config).read() == after, second.stdout)
+
+
+def main():
+    with tempfile.TemporaryDirectory() as work:
+        os.chmod(work, 0o755)
+        os.makedirs(os.path.join(work, "render"))
+        test_command_lines_that_show_nothing(work)
+        test_running_saver(work)
+        test_what_ends_the_saver(work)
+        test_lent_window(work)
+        test_install(work)
+    test_xscreensaver_daemon()
+    return summary()
+
+
+sys.exit(main())

@@ -1,0 +1,66 @@
+"""What the end-to-end tests of the real savers share: reporting, waiting, reading the X screen,
+and the picture that the saver must show, computed from Colours.log and lucenta-notation."""
+import subprocess
+import time
+
+failures = 0
+
+
+def check(name, ok, detail=""):
+    global failures
+    print(("ok   " if ok else "FAIL ") + name + ("" if ok or not detail else ": " + str(detail)), flush=True)
+    failures += 0 if ok else 1
+    return ok
+
+
+def summary():
+    """Prints the outcome; the exit status for the test."""
+    print("all passed" if failures == 0 else f"{failures} failed")
+    return 1 if failures else 0
+
+
+def wait_for(predicate, limit, interval=0.05):
+    """Polls until predicate() is true or `limit` seconds have passed; returns its last value."""
+    deadline = time.monotonic() + limit
+    while True:
+        value = predicate()
+        if value or time.monotonic() >= deadline:
+            return value
+        time.sleep(interval)
+
+
+def ended(process, limit):
+    """The exit status once the process has ended within `limit` seconds, else None."""
+    try:
+        return process.wait(timeout=limit)
+    except subprocess.TimeoutExpired:
+        return None
+
+
+def screenshot(env=None, window="root"):
+    """The window's pixels (the whole screen by default) as RGB bytes, three a pixel, row after row."""
+    return subprocess.run(["import", "-window", window, "-depth", "8", "rgb:-"], capture_output=True, check=True,
+                          env=env).stdout
+
+
+def row_of(picture, width, y):
+    return picture[y * width * 3:(y + 1) * width * 3]
+
+
+def palette_of(log_path, width):
+    """Each column's colour as Colours.log gives it."""
+    with open(log_path, encoding="ascii", newline="") as log:
+        lines = log.read().split("\r\n")[2:2 + width]
+    return [tuple(int(f) for f in line.split(",")[6:9]) for line in lines]
+
+
+def rows_rung(notation, method, width, count):
+    """Rows 1..count of the method on `width` bells, as lucenta-notation rings them."""
+    out = subprocess.run([notation, str(method), str(width), "--rows", str(count)], capture_output=True, text=True,
+                         check=True).stdout
+    return [[int(b) for b in line.split()] for line in out.splitlines()]
+
+
+def painted(palette, row):
+    """The row's pixels as RGB bytes: each bell's colour, the treble black."""
+    return b"".join(bytes((0, 0, 0) if bell == 1 else palette[bell - 1]) for bell in row)

@@ -1,5 +1,6 @@
 #include "settings/SettingsDialog.h"
 
+#include <cstdint>
 #include <limits>
 
 #include "colour/TextFile.h"
@@ -33,4 +34,47 @@ bool ExportMethodText(int nMethodIndex, const std::filesystem::path& path) {
     WriteTextLine(file, LeadText(notation), 0);
     CloseTextFile(file);
     return true;
+}
+
+namespace {
+
+// MulDiv: value * numerator / denominator, rounded half away from zero.
+int MulDiv(int value, int numerator, int denominator) {
+    const std::int64_t product = static_cast<std::int64_t>(value) * numerator;
+    const std::int64_t half = denominator / 2;
+    return static_cast<int>(product >= 0 ? (product + half) / denominator : (product - half) / denominator);
+}
+
+}  // namespace
+
+int DialogUnitsToPixelsX(int units, int averageCharWidth) {
+    return MulDiv(units, averageCharWidth, 4);
+}
+
+int DialogUnitsToPixelsY(int units, int charHeight) {
+    return MulDiv(units, charHeight, 8);
+}
+
+int AverageCharWidth(int widthOfTheLetters) {
+    return (widthOfTheLetters / 26 + 1) / 2;
+}
+
+std::filesystem::path WithDefaultExtension(const std::filesystem::path& name) {
+    if (name.filename().has_extension()) {
+        return name;
+    }
+    std::filesystem::path withExtension = name;
+    withExtension += std::string(".") + kExportDefaultExtension;
+    return withExtension;
+}
+
+ExportResult ExportNotation(int nMethodIndex, IFileChooser& chooser) {
+    if (!NamesMethod(nMethodIndex)) {
+        return ExportResult::NoMethod;
+    }
+    const std::optional<std::filesystem::path> path = chooser.AskSavePath();
+    if (!path) {
+        return ExportResult::Cancelled;
+    }
+    return ExportMethodText(nMethodIndex, *path) ? ExportResult::Written : ExportResult::NotWritten;
 }

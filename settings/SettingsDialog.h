@@ -1,9 +1,41 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 
 #include "resources/resource.h"
 #include "settings/Settings.h"
+
+// The dialog's template: a caption, a size and four controls, in dialog units
+// (a quarter of the dialog font's average character width across, an eighth of
+// its height down). Each platform lays the dialog out from it.
+struct DialogControl {
+    int id;
+    const char* text;
+    int x, y, cx, cy;
+};
+inline constexpr char kSettingsCaption[] = "Settings";
+inline constexpr int kSettingsWidth = 131;
+inline constexpr int kSettingsHeight = 120;
+inline constexpr int kSettingsFontPoints = 8;
+inline constexpr int kIdOk = 1;      // IDOK
+inline constexpr int kIdCancel = 2;  // IDCANCEL
+// In template order, which is also the Tab order.
+inline constexpr DialogControl kSettingsControls[] = {
+    {kIdOk, "OK", 7, 83, 55, 14},
+    {kIdCancel, "Cancel", 71, 83, 53, 14},
+    {IDC_METHOD_LIST, "", 7, 7, 116, 72},
+    {IDC_SHOW_TREBLE, "Show Treble", 7, 101, 58, 10},
+};
+
+// Dialog units to pixels as Windows converts them (MulDiv, rounding halves away
+// from zero), from the dialog font's average character width and height in pixels.
+int DialogUnitsToPixelsX(int units, int averageCharWidth);
+int DialogUnitsToPixelsY(int units, int charHeight);
+// Windows' average character width of a font, from the width in pixels of the
+// 52 letters "A".."Z", "a".."z" set in it: (width / 26 + 1) / 2.
+int AverageCharWidth(int widthOfTheLetters);
+inline constexpr char kAverageWidthLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
 
 // The methods the dialog offers, in list order: position i is method number i + 1.
 inline constexpr const char* kMethodListNames[] = {
@@ -29,6 +61,30 @@ class CSettingsDialogState {
     int m_nShowTreble = 0;
     CSettings m_settings;
 };
+
+// The export's file chooser: a save dialog offering the one filter "Text files"
+// ("*.txt"), starting with an empty name, requiring an existing folder, adding
+// ".txt" to a name typed without an extension and asking before it overwrites an
+// existing file. Each platform provides one.
+class IFileChooser {
+  public:
+    virtual ~IFileChooser() = default;
+    // The path to write, or std::nullopt when the user cancels.
+    virtual std::optional<std::filesystem::path> AskSavePath() = 0;
+};
+inline constexpr char kExportFilterName[] = "Text files";
+inline constexpr char kExportFilterPattern[] = "*.txt";
+inline constexpr char kExportDefaultExtension[] = "txt";
+
+// The name with ".txt" added when its file name has no extension.
+std::filesystem::path WithDefaultExtension(const std::filesystem::path& name);
+
+enum class ExportResult { NoMethod, Cancelled, Written, NotWritten };
+
+// The dialog's export command for the method index: a method index that names no
+// method asks for no file (the dialog beeps); otherwise the chooser asks for one
+// and the lead's text is written there. The dialog's state is left as it was.
+ExportResult ExportNotation(int nMethodIndex, IFileChooser& chooser);
 
 // Whether method number nMethodIndex + 1 names a method whose notation can be exported.
 bool NamesMethod(int nMethodIndex);

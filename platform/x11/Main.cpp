@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/gtk/GtkSettingsDlg.h"
 #include "platform/posix/Utf8.h"
 #include "platform/x11/StopSignals.h"
 #include "platform/x11/XSaverWindow.h"
@@ -83,11 +84,6 @@ void Install() {
     InstallInXscreensaver(home, SaverCommand(RunningExecutable(), kXscreensaverHackDirectory), std::cout);
 }
 
-int RunSettingsDialog() {
-    std::fprintf(stderr, "lucenta: the settings dialog is not built for Linux yet\n");
-    return 0;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -98,7 +94,7 @@ int main(int argc, char** argv) {
         case SaverMode::Run:
             return RunSaver();
         case SaverMode::Configure:
-            return RunSettingsDialog();
+            return RunSettingsDialog(argc, argv);
         case SaverMode::Exit:
             break;
     }

@@ -23,6 +23,14 @@ import sys, xml.etree.ElementTree as tree
 saver = tree.parse(sys.argv[1]).getroot()
 sys.exit(0 if saver.get("name") == "lucenta" and saver.find("command").get("arg") == "-s" else 1)' \
     "$root/share/xscreensaver/config/lucenta.xml"
+check "the settings dialog's desktop entry passes desktop-file-validate" \
+    desktop-file-validate "$root/share/applications/lucenta-settings.desktop"
+check "... and runs lucenta -c" grep -qx 'Exec=lucenta -c' "$root/share/applications/lucenta-settings.desktop"
+check "the icon is a 256 x 256 PNG" python3 -c '
+import struct, sys
+head = open(sys.argv[1], "rb").read(24)
+sys.exit(0 if head[:8] == b"\x89PNG\r\n\x1a\n" and struct.unpack(">II", head[16:24]) == (256, 256) else 1)' \
+    "$root/share/icons/hicolor/256x256/apps/lucenta.png"
 man_warnings=$(MANWIDTH=80 man --warnings -l "$root/share/man/man6/lucenta.6" 2>&1 >/dev/null)
 check "the manual page renders without warnings" test -z "$man_warnings"
 [ -z "$man_warnings" ] || echo "$man_warnings"

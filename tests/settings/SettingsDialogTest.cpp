@@ -71,3 +71,46 @@ TEST(SettingsDialog, ExportOfNoMethodCreatesNoFile) {
     EXPECT_TRUE(NamesMethod(0));
     EXPECT_TRUE(NamesMethod(9));
 }
+
+TEST(SettingsDialog, DialogUnitsBecomePixelsAsWindowsConvertsThem) {
+    const struct {
+        int units, fontUnit, x, y;
+    } cases[] = {
+        {131, 7, 229, 115}, {120, 13, 390, 195}, {7, 6, 11, 5},    {14, 13, 46, 23},
+        {83, 13, 270, 135}, {2, 1, 1, 0},        {-7, 6, -11, -5}, {0, 9, 0, 0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(DialogUnitsToPixelsX(c.units, c.fontUnit), c.x) << c.units << " x " << c.fontUnit;
+        EXPECT_EQ(DialogUnitsToPixelsY(c.units, c.fontUnit), c.y) << c.units << " x " << c.fontUnit;
+    }
+    // The 52 letters 312 pixels wide (Tahoma 8 at 96 dpi) give 6; from 338 pixels on, 7.
+    EXPECT_EQ(AverageCharWidth(312), 6);
+    EXPECT_EQ(AverageCharWidth(338), 7);
+    EXPECT_EQ(AverageCharWidth(337), 6);
+}
+
+TEST(SettingsDialog, ExportAsksForAFileOnlyForAMethodAndAddsTheExtension) {
+    struct FakeChooser : IFileChooser {
+        std::optional<std::filesystem::path> answer;
+        int asked = 0;
+        std::optional<std::filesystem::path> AskSavePath() override {
+            ++asked;
+            return answer;
+        }
+    };
+    TempDirectory dir;
+    FakeChooser chooser;
+    EXPECT_EQ(ExportNotation(8, chooser), ExportResult::NoMethod);
+    EXPECT_EQ(chooser.asked, 0);
+    EXPECT_EQ(ExportNotation(0, chooser), ExportResult::Cancelled);
+    chooser.answer = dir.Path() / "hunt.txt";
+    EXPECT_EQ(ExportNotation(0, chooser), ExportResult::Written);
+    EXPECT_EQ(dir.Read("hunt.txt"), "-1");
+    chooser.answer = dir.Path() / "no such folder" / "x.txt";
+    EXPECT_EQ(ExportNotation(0, chooser), ExportResult::NotWritten);
+
+    EXPECT_EQ(WithDefaultExtension("lead"), "lead.txt");
+    EXPECT_EQ(WithDefaultExtension("dir.d/lead"), "dir.d/lead.txt");
+    EXPECT_EQ(WithDefaultExtension("lead.dat"), "lead.dat");
+    EXPECT_EQ(WithDefaultExtension(".hidden"), ".hidden.txt");
+}

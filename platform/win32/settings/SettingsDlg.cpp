@@ -1,8 +1,6 @@
 #include "platform/win32/settings/SettingsDlg.h"
 
-#include <commdlg.h>
-
-#include <filesystem>
+#include "platform/win32/settings/SaveFileChooser.h"
 
 namespace {
 // The system-menu item that sends the export command; system commands are multiples of 16 below 0xF000.
@@ -59,21 +57,8 @@ INT_PTR CSettingsDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void CSettingsDlg::ExportMethodText() {
-    if (!NamesMethod(m_state.m_nMethodIndex)) {
+    CSaveFileChooser chooser(m_hWnd);
+    if (ExportNotation(m_state.m_nMethodIndex, chooser) == ExportResult::NoMethod) {
         MessageBeep(MB_ICONWARNING);  // no method to write: refuse rather than ask for a file
-        return;
     }
-    wchar_t file[990] = L"";
-    OPENFILENAMEW ofn{};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = m_hWnd;
-    ofn.lpstrFilter = L"Text files\0*.txt\0";
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = sizeof file / sizeof file[0];
-    ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST;
-    ofn.lpstrDefExt = L"txt";
-    if (!GetSaveFileNameW(&ofn)) {
-        return;
-    }
-    ::ExportMethodText(m_state.m_nMethodIndex, std::filesystem::path(file));
 }

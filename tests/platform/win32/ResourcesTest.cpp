@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "resources/resource.h"
+#include "settings/SettingsDialog.h"
 
 namespace {
 
@@ -49,13 +51,15 @@ class TemplateReader {
     std::size_t m_offset = 0;
 };
 
+// What the template adds to the layout that the platforms share.
 struct Control {
     DWORD style;
-    short x, y, cx, cy;
-    DWORD id;
     std::wstring className;
-    std::wstring text;
 };
+
+std::wstring Widen(const char* ascii) {
+    return std::wstring(ascii, ascii + strlen(ascii));
+}
 
 }  // namespace
 
@@ -70,15 +74,15 @@ TEST(Resources, SettingsDialogTemplate) {
     EXPECT_EQ(reader.Dword(), 0u);     // extended style
     EXPECT_EQ(reader.Dword(), 0x80C808C8u);
     const WORD count = reader.Word();
-    EXPECT_EQ(count, 4);
+    ASSERT_EQ(count, 4);
     EXPECT_EQ(reader.Short(), 0);
     EXPECT_EQ(reader.Short(), 0);
-    EXPECT_EQ(reader.Short(), 131);
-    EXPECT_EQ(reader.Short(), 120);
+    EXPECT_EQ(reader.Short(), kSettingsWidth);
+    EXPECT_EQ(reader.Short(), kSettingsHeight);
     EXPECT_EQ(reader.StringOrOrdinal(), L"");  // no menu
     EXPECT_EQ(reader.StringOrOrdinal(), L"");  // default class
-    EXPECT_EQ(reader.StringOrOrdinal(), L"Settings");
-    EXPECT_EQ(reader.Word(), 8);    // points
+    EXPECT_EQ(reader.StringOrOrdinal(), Widen(kSettingsCaption));
+    EXPECT_EQ(reader.Word(), kSettingsFontPoints);
     EXPECT_EQ(reader.Word(), 400);  // weight
     EXPECT_EQ(reader.Byte(), 0);    // not italic
     EXPECT_EQ(reader.Byte(), 1);    // character set
@@ -86,24 +90,25 @@ TEST(Resources, SettingsDialogTemplate) {
 
     constexpr DWORD kCommon = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
     const Control expected[] = {
-        {kCommon | BS_DEFPUSHBUTTON, 7, 83, 55, 14, IDOK, L"#128", L"OK"},
-        {kCommon | BS_PUSHBUTTON, 71, 83, 53, 14, IDCANCEL, L"#128", L"Cancel"},
-        {kCommon | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER, 7, 7, 116, 72, IDC_METHOD_LIST,
-         L"#131", L""},
-        {kCommon | BS_AUTOCHECKBOX, 7, 101, 58, 10, IDC_SHOW_TREBLE, L"#128", L"Show Treble"},
+        {kCommon | BS_DEFPUSHBUTTON, L"#128"},
+        {kCommon | BS_PUSHBUTTON, L"#128"},
+        {kCommon | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER, L"#131"},
+        {kCommon | BS_AUTOCHECKBOX, L"#128"},
     };
-    for (const Control& control : expected) {
+    // The template is the layout every platform's dialog is built from, in its order.
+    for (std::size_t k = 0; k < count; ++k) {
+        const DialogControl& control = kSettingsControls[k];
         reader.AlignToDword();
         EXPECT_EQ(reader.Dword(), 0u);  // help id
         EXPECT_EQ(reader.Dword(), 0u);  // extended style
-        EXPECT_EQ(reader.Dword(), control.style) << control.id;
+        EXPECT_EQ(reader.Dword(), expected[k].style) << control.id;
         EXPECT_EQ(reader.Short(), control.x);
         EXPECT_EQ(reader.Short(), control.y);
         EXPECT_EQ(reader.Short(), control.cx);
         EXPECT_EQ(reader.Short(), control.cy);
-        EXPECT_EQ(reader.Dword(), control.id);
-        EXPECT_EQ(reader.StringOrOrdinal(), control.className) << control.id;
-        EXPECT_EQ(reader.StringOrOrdinal(), control.text) << control.id;
+        EXPECT_EQ(reader.Dword(), static_cast<DWORD>(control.id));
+        EXPECT_EQ(reader.StringOrOrdinal(), expected[k].className) << control.id;
+        EXPECT_EQ(reader.StringOrOrdinal(), Widen(control.text)) << control.id;
         EXPECT_EQ(reader.Word(), 0);  // no creation data
     }
 }

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <array>
+
+#include "settings/SettingsDialog.h"
+
+// The settings dialog in GTK 3: the dialog's template laid out in pixels from the
+// dialog font's metrics as Windows converts dialog units, the same texts, the same
+// Tab order and keys, and the same behaviour through the shared dialog state.
+// Ctrl+E and the list's context menu ("Export Notation...") export the notation.
+class CGtkSettingsDlg {
+  public:
+    CGtkSettingsDlg();  // loads the settings and builds the window, not yet shown
+    ~CGtkSettingsDlg();
+    CGtkSettingsDlg(const CGtkSettingsDlg&) = delete;
+    CGtkSettingsDlg& operator=(const CGtkSettingsDlg&) = delete;
+
+    // Shows the dialog with the focus on OK and runs its main loop until it is
+    // closed: OK stores the method and the box, Cancel, Esc and the close box nothing.
+    void Run();
+
+    GtkWidget* Window() const { return m_window; }
+    // The widget of a control of the template, by its id.
+    GtkWidget* Control(int id) const;
+
+  private:
+    GtkWidget* CreateControl(const DialogControl& control);
+    void ShowSettings();
+    void MoveFocus(bool forward);
+    void ShowListMenu(const GdkEvent* trigger);
+    void OnOk();
+    void Close();
+    void OnExport();
+    void OnSelectionChanged();
+    bool HasSelection() const;
+    bool OnKeyPress(const GdkEventKey& key);
+
+    static gboolean KeyPressed(GtkWidget*, GdkEventKey* key, gpointer self);
+    static gboolean ListClicked(GtkWidget*, GdkEventButton* button, gpointer self);
+
+    CSettingsDialogState m_state;
+    GtkWidget* m_window = nullptr;
+    GtkWidget* m_list = nullptr;
+    GtkWidget* m_showTreble = nullptr;
+    GtkWidget* m_listMenu = nullptr;
+    std::array<GtkWidget*, 4> m_tabOrder{};  // the controls' widgets, in template order
+    bool m_bOpen = false;
+    bool m_bTakingFocus = false;   // the list is taking the focus: its selection changes are GTK's
+    bool m_bHadSelection = false;  // whether it had a selection before
+};
+
+// Configure mode: opens the display, runs the dialog, and returns the exit status
+// (1 with a line on stderr when there is no display to open).
+int RunSettingsDialog(int argc, char** argv);

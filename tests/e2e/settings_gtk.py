@@ -1,0 +1,144 @@
+#!/usr/bin/env python3
+"""Drives the real settings dialog, `lucenta -c`, on an X display with the keyboard only, as a user
+would: choosing and storing, Esc and the close box, a method outside the list, and the notation export
+through the file chooser.
+
+usage: settings_gtk.py LUCENTA
+Needs DISPLAY (Xvfb) and xdotool."""
+import os
+import subprocess
+import sys
+import tempfile
+import time
+
+from screen_checks import check, ended, summary, wait_for
+from x11_window import press_close_box
+
+lucenta = os.path.abspath(sys.argv[1])
+CAMBRIDGE = "-3-14-125-36-147-58-169-70-18-9-19-E-19-9-18-70-169-58-147-36-125-14-3-12"
+work = tempfile.mkdtemp()
+env = dict(os.environ, HOME=work, XDG_CONFIG_HOME=os.path.join(work, "config"))
+registry = os.path.join(work, "config", "lucenta", "registry.reg")
+CONFIG_KEY = "[HKEY_CURRENT_USER\\Software\\Tovarin\\LucentaScr\\Config]"
+
+
+def store(method, show_treble):
+    os.makedirs(os.path.dirname(registry), exist_ok=True)
+    with open(registry, "w", encoding="utf-8") as out:
+        out.write(f'Windows Registry Editor Version 5.00\n\n{CONFIG_KEY}\n"Method"="{method}"\n'
+                  f'"Show Treble"="{show_treble}"\n')
+
+
+def stored():
+    with open(registry, encoding="utf-8") as text:
+        return text.read()
+
+
+def windows_named(name):
+    return subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^" + name + "$"], capture_output=True,
+                          text=True).stdout.split()
+
+
+def keys(*names):
+    for group in names:
+        subprocess.run(["xdotool", "key", "--delay", "40", *group.split()], check=True)
+        time.sleep(0.25)
+
+
+def type_text(text):
+    subprocess.run(["xdotool", "type", "--delay", "40", text], check=True)
+    time.sleep(0.25)
+
+
+def dialog(steps, args=("-c",)):
+    """Opens the dialog, runs the steps (key groups or functions), returns its exit status."""
+    process = subprocess.Popen([lucenta, *args], cwd=work, env=env, stderr=subprocess.DEVNULL)
+    if not wait_for(lambda: windows_named("Settings"), 10):
+        process.kill()
+        return None
+    time.sleep(0.3)
+    for step in steps:
+        step() if callable(step) else keys(step)
+    status = ended(process, 5)
+    if status is None:
+        process.kill()
+    return status
+
+
+def test_choosing_and_storing():
+    if os.path.exists(registry):
+        os.remove(registry)
+    check("a start without arguments opens the dialog; Enter stores the first item and a clear box",
+          dialog(["Return"], args=()) == 0 and '"Method"="0"' in stored() and '"Show Treble"="0"' in stored(),
+          stored())
+    store(3, 0)
+    check("arrow keys choose, space toggles, Enter stores exactly the chosen values",
+          dialog(["Tab Tab Down", "Tab space", "Return"]) == 0 and '"Method"="4"' in stored() and
+          '"Show Treble"="1"' in stored(), stored())
+    before = stored()
+    check("Esc stores nothing", dialog(["Tab Tab Down Down", "Tab space", "Escape"]) == 0 and stored() == before)
+    check("the close box stores nothing",
+          dialog(["Tab Tab Down", lambda: press_close_box(int(windows_named("Settings")[0]))]) == 0 and
+          stored() == before)
+    store(9, 5)
+    check("a stored method outside the list is kept through OK, also when the focus passes the list; "
+          "a box value of 5 shows clear and stores 0",
+          dialog(["Tab Tab Tab", "Return"]) == 0 and '"Method"="9"' in stored() and '"Show Treble"="0"' in stored(), stored())
+
+
+def in_chooser(*steps):
+    """Steps run once the file chooser is open."""
+    def run():
+        if not check("the file chooser opens", wait_for(lambda: windows_named("Save As"), 10)):
+            return
+        time.sleep(0.5)
+        for step in steps:
+            step() if callable(step) else keys(step)
+    return run
+
+
+def test_export():
+    store(6, 1)
+    lead = os.path.join(work, "lead.txt")
+    check("Ctrl+E exports into a name typed without an extension: the file gets .txt and the lead's text",
+          dialog(["ctrl+e", in_chooser(lambda: type_text("lead"), "Return"),
+                  lambda: wait_for(lambda: os.path.exists(lead), 5), "Escape"]) == 0 and
+          os.path.exists(lead) and open(lead).read() == CAMBRIDGE)
+    check("Esc in the chooser writes nothing; the dialog stays open",
+          dialog(["ctrl+e", in_chooser(lambda: type_text("nothing"), "Escape"), "Escape"]) == 0 and
+          not os.path.exists(os.path.join(work, "nothing.txt")))
+    with open(lead, "w") as old:
+        old.write("old")
+    confirmed = []
+    check("an existing file is not overwritten without confirmation, also when .txt completed its name",
+          dialog(["ctrl+e", in_chooser(lambda: type_text("lead"), "Return",
+                                       lambda: confirmed.append(wait_for(lambda: windows_named("Confirm Save As"), 5)),
+                                       "Escape", "Escape"), "Escape"]) == 0 and confirmed[0] and
+          open(lead).read() == "old")
+    check("... and is replaced when the user says yes",
+          dialog(["ctrl+e", in_chooser(lambda: type_text("lead"), "Return",
+                                       lambda: wait_for(lambda: windows_named("Confirm Save As"), 5), "alt+y"),
+                  lambda: wait_for(lambda: open(lead).read() == CAMBRIDGE, 5), "Escape"]) == 0 and
+          open(lead).read() == CAMBRIDGE)
+    opened = []
+    check("the list's context menu (Menu key) offers the export",
+          dialog(["Tab Tab", "Menu", "Return",
+                  lambda: opened.append(wait_for(lambda: windows_named("Save As"), 5)), "Escape", "Escape"]) == 0 and
+          opened[0])
+    store(8, 1)
+    check("an index that names no method asks for no file",
+          dialog(["ctrl+e", lambda: time.sleep(1), lambda: opened.append(windows_named("Save As")), "Escape"]) == 0
+          and opened[-1] == [])
+
+
+def test_no_display():
+    result = subprocess.run([lucenta, "-c"], env=dict(env, DISPLAY=""), capture_output=True, text=True, timeout=20)
+    check("without a display: status 1 and a line naming the display",
+          result.returncode == 1 and "display" in result.stderr, (result.returncode, result.stderr))
+
+
+test_choosing_and_storing()
+test_export()
+test_no_display()
+subprocess.run(["rm", "-rf", work])
+sys.exit(summary())

@@ -14,7 +14,8 @@ import sys
 import tempfile
 import time
 
-from screen_checks import check, ended, palette_of, painted, row_of, rows_rung, summary, wait_for
+from screen_checks import (check, ended, ends_within_a_second, palette_of, painted,
+                           row_of, rows_rung, summary, wait_for)
 import screen_checks
 
 scr, checked_scr, tools, prefix, poke_exe = (os.path.abspath(arg) for arg in sys.argv[1:6])
@@ -190,16 +191,7 @@ def ends_on(name, action, work, harmless=()):
     if not check(name + ": the saver runs", process.poll() is None):
         stop(process)
         return
-    for description, step in harmless:
-        step()
-        check(f"{name}: {description} does not end the saver", ended(process, 0.8) is None)
-    action()
-    acted = time.monotonic()
-    status = ended(process, 5)
-    elapsed = time.monotonic() - acted
-    check(f"{name} ends the saver with status 0 within a second", status == 0 and elapsed < 1.0,
-          f"status {status} after {elapsed:.2f} s")
-    print(f"     ({name} to exit: {elapsed:.2f} s)")
+    ends_within_a_second(name, process, action, harmless)
     stop(process)
     os.remove(log)
 

@@ -64,3 +64,18 @@ def rows_rung(notation, method, width, count):
 def painted(palette, row):
     """The row's pixels as RGB bytes: each bell's colour, the treble black."""
     return b"".join(bytes((0, 0, 0) if bell == 1 else palette[bell - 1]) for bell in row)
+
+
+def ends_within_a_second(name, process, action, harmless=()):
+    """Checks that each of `harmless` (description, step) leaves the running saver running, then that
+    `action` ends it with status 0 within a second."""
+    for description, step in harmless:
+        step()
+        check(f"{name}: {description} does not end the saver", ended(process, 0.8) is None)
+    action()
+    acted = time.monotonic()
+    status = ended(process, 5)
+    elapsed = time.monotonic() - acted
+    check(f"{name} ends the saver with status 0 within a second", status == 0 and elapsed < 1.0,
+          f"status {status} after {elapsed:.2f} s")
+    print(f"     ({name} to exit: {elapsed:.3f} s)")

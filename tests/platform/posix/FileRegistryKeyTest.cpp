@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 #include <thread>
+#include <vector>
 
 #include "platform/posix/RegFileFormat.h"
 #include "settings/Registry.h"
@@ -40,6 +41,17 @@ void WriteValues(const std::u16string& key, const std::string& prefix, int count
         const std::string name = prefix + std::to_string(k);
         store.GetEntry(std::u16string(name.begin(), name.end())).SetString(u"x");
     }
+}
+
+// The contents of the settings files kept aside as unreadable.
+std::vector<std::string> FilesKeptAside(const RegistrySandbox& sandbox) {
+    std::vector<std::string> kept;
+    for (const auto& entry : fs::directory_iterator(fs::path(sandbox.RegistryFilePath()).parent_path())) {
+        if (entry.path().filename().string().rfind("registry.reg.unreadable-", 0) == 0) {
+            kept.push_back(ReadFile(entry.path()));
+        }
+    }
+    return kept;
 }
 
 }  // namespace
@@ -96,14 +108,7 @@ TEST(FileRegistryKey, UnreadableFileIsKeptAsideNeverOverwritten) {
     EXPECT_NE(warning.find("could not be read"), std::string::npos) << warning;
     EXPECT_EQ(std::count(warning.begin(), warning.end(), '\n'), 1);
 
-    int kept = 0;
-    for (const auto& entry : fs::directory_iterator(fs::path(sandbox.RegistryFilePath()).parent_path())) {
-        if (entry.path().filename().string().rfind("registry.reg.unreadable-", 0) == 0) {
-            EXPECT_EQ(ReadFile(entry.path()), garbage);
-            ++kept;
-        }
-    }
-    EXPECT_EQ(kept, 1);
+    EXPECT_EQ(FilesKeptAside(sandbox), std::vector<std::string>{garbage});
     EXPECT_TRUE(ParseRegFile(ReadFile(sandbox.RegistryFilePath())).has_value());
 }
 
@@ -133,14 +138,7 @@ TEST(FileRegistryKey, ALineThatCannotBeReadLosesOnlyItself) {
         const_cast<RegFile&>(*rewritten).FindKey(u"HKEY_CURRENT_USER\\Software\\Tovarin\\LucentaScr\\Config");
     ASSERT_NE(config, nullptr);
     EXPECT_EQ(config->values.size(), 2u);
-    int kept = 0;
-    for (const auto& entry : fs::directory_iterator(fs::path(sandbox.RegistryFilePath()).parent_path())) {
-        if (entry.path().filename().string().rfind("registry.reg.unreadable-", 0) == 0) {
-            EXPECT_EQ(ReadFile(entry.path()), original);
-            ++kept;
-        }
-    }
-    EXPECT_EQ(kept, 1);
+    EXPECT_EQ(FilesKeptAside(sandbox), std::vector<std::string>{original});
 }
 
 TEST(FileRegistryKey, DirectoryThatCannotBeMadeLeavesTheStoreInMemory) {

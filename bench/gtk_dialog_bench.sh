@@ -14,7 +14,7 @@ export HOME="$work" XDG_CONFIG_HOME="$work/config"
 times=""
 for _ in $(seq "$starts"); do
     started=$(date +%s%N)
-    (cd "$work" && exec "$build/platform/x11/lucenta" -c 2>/dev/null) &
+    (cd "$work" && exec "$build/platform/linux/lucenta" -c 2>/dev/null) &
     pid=$!
     until xdotool search --onlyvisible --name '^Settings$' >/dev/null 2>&1; do :; done
     shown=$(date +%s%N)

@@ -10,7 +10,7 @@ seconds=${2:-4}
 . "$here/../scripts/xvfb.sh"
 for size in 1920x1080 3840x2160; do
     start_xvfb "${size}x24"
-    python3 "$here/x11_rows_bench.py" "$build/platform/x11/lucenta" "$build/bench/x11_scroll_bench" "$seconds"
+    python3 "$here/x11_rows_bench.py" "$build/platform/linux/lucenta" "$build/bench/x11_scroll_bench" "$seconds"
     stop_xvfb
     sleep 0.5
 done

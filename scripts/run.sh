@@ -19,8 +19,8 @@ mode=${1:-}
 
 if [ -z "$wine" ]; then
     cmake --preset linux-release >/dev/null
-    cmake --build --preset linux-release --target lucenta -j "$(nproc)"
-    program=$PWD/build/linux-release/platform/x11/lucenta
+    cmake --build --preset linux-release --target lucenta lucenta-settings -j "$(nproc)"
+    program=$PWD/build/linux-release/platform/linux/lucenta
     mode=${mode:--s}
 else
     # The 32-bit build where this machine runs 32-bit programs, else the 64-bit one.

@@ -9,6 +9,7 @@ inline constexpr char16_t kWavelengthKeyPath[] = u"Software\\Tovarin\\LucentaScr
 inline constexpr char16_t kBackground[] = u"Background";   // Config: nonzero = white background
 inline constexpr char16_t kMethod[] = u"Method";           // Config: method number - 1
 inline constexpr char16_t kShowTreble[] = u"Show Treble";  // Config: nonzero = treble drawn black
+inline constexpr char16_t kSpeed[] = u"Speed";             // Config: rows per second (settings/Speed.h)
 inline constexpr char16_t kBottom[] = u"Bottom";           // Wavelength: nm of the first column
 inline constexpr char16_t kTop[] = u"Top";                 // Wavelength: end of the range, nm
 inline constexpr char16_t kIntensity[] = u"Intensity";     // Wavelength: factor on the colours

@@ -2,7 +2,8 @@
 
 #include "colour/Colour.h"
 
-// What the picture is drawn on: the window's device context, or memory.
+// What the picture is drawn on: a window, or memory. A surface may gather what is
+// drawn and show it when the frame is presented.
 class IDrawingSurface {
   public:
     virtual ~IDrawingSurface() = default;
@@ -13,4 +14,7 @@ class IDrawingSurface {
     virtual void ScrollUp() = 0;
     // Fills the whole surface (the background before the first row).
     virtual void Fill(PackedColour colour) = 0;
+    // Shows everything drawn since the last frame. Surfaces that show each pixel
+    // at once have nothing to do.
+    virtual void Present() {}
 };

@@ -55,3 +55,14 @@ void CRingCanvas::DrawNextRow(IDrawingSurface& surface) {
     }
     surface.ScrollUp();
 }
+
+void CRingCanvas::DrawRows(IDrawingSurface& surface, std::int64_t count) {
+    // The newest row shows twice at the bottom, so a surface H rows high shows H - 1 rows.
+    const std::int64_t visible = std::max(m_nHeight - 1, 1);
+    for (std::int64_t k = visible; k < count; ++k) {
+        ApplyNextChange();
+    }
+    for (std::int64_t k = 0; k < std::min(count, visible); ++k) {
+        DrawNextRow(surface);
+    }
+}

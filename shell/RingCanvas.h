@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 #include "colour/Colour.h"
@@ -29,6 +30,10 @@ class CRingCanvas {
     // Permutes the row by the next change and paints it at the bottom, then scrolls up.
     void DrawNextRow(IDrawingSurface& surface);
     void ApplyNextChange();
+    // Rings `count` rows as that many row steps would. Rows that would scroll off
+    // the surface before anyone could see them are rung without being drawn, so the
+    // surface ends up the same, however many rows a frame brings.
+    void DrawRows(IDrawingSurface& surface, std::int64_t count);
 
     int Bells() const { return m_nBells; }
     int Height() const { return m_nHeight; }

@@ -1,24 +1,24 @@
 #include "platform/x11/XDrawWindow.h"
 
-#include <poll.h>
-
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
-#include "platform/x11/StopSignals.h"
+#include "platform/x11/XMonitors.h"
+#include "settings/Speed.h"
 
 namespace {
 
-constexpr int kWaitSliceMs = 100;  // a stop signal is seen within this while waiting for events
-
-Window g_drawnWindow = None;
+std::vector<Window> g_drawnWindows;
 volatile bool g_windowGone = false;
 
-// Xlib's own handler ends the process on any error. Here an error about the
-// window being drawn in (destroyed by its owner) ends the saver in order; any
-// other is reported and drawing goes on.
+// Xlib's own handler ends the process on any error. Here an error about a window
+// being drawn in (destroyed by its owner) ends the saver in order; any other is
+// reported and drawing goes on.
 extern "C" int OnXError(Display* display, XErrorEvent* error) {
-    if (error->resourceid == g_drawnWindow &&
-        (error->error_code == BadWindow || error->error_code == BadDrawable)) {
+    const bool drawn =
+        std::find(g_drawnWindows.begin(), g_drawnWindows.end(), error->resourceid) != g_drawnWindows.end();
+    if (drawn && (error->error_code == BadWindow || error->error_code == BadDrawable)) {
         g_windowGone = true;
         return 0;
     }
@@ -28,94 +28,109 @@ extern "C" int OnXError(Display* display, XErrorEvent* error) {
     return 0;
 }
 
+void Forget(Window window) {
+    g_drawnWindows.erase(std::remove(g_drawnWindows.begin(), g_drawnWindows.end(), window),
+                         g_drawnWindows.end());
+}
+
 }  // namespace
 
-CXDrawWindow::CXDrawWindow(Display* display) : m_display(display) {
+PaceTime PaceNow() {
+    return std::chrono::duration_cast<PaceTime>(std::chrono::steady_clock::now().time_since_epoch());
+}
+
+bool DrawnWindowGone() {
+    return g_windowGone;
+}
+
+CXDrawWindow::CXDrawWindow(Display* display, std::optional<int> speed)
+    : m_display(display),
+      m_speed(speed.value_or(
+          StoredSpeed(m_canvas.Settings().Config().GetEntry(kSpeed)).value_or(kPacedDefaultSpeed))) {
     XSetErrorHandler(OnXError);
 }
 
+// The surface goes first: its last requests may still draw in the window, and an
+// error about a window gone by then must still be known as one.
 CXDrawWindow::~CXDrawWindow() {
-    g_drawnWindow = None;
+    m_surface.reset();
+    if (m_window != None) {
+        XSync(m_display, False);
+        Forget(m_window);
+    }
 }
 
 bool CXDrawWindow::Adopt(Window window) {
-    g_drawnWindow = window;
+    g_drawnWindows.push_back(window);
+    m_window = window;
     XWindowAttributes attributes{};
     if (XGetWindowAttributes(m_display, window, &attributes) == 0) {
         std::fprintf(stderr, "lucenta: there is no window 0x%lx to draw in\n", window);
         return false;
     }
-    m_bAdopted = true;
-    XSelectInput(m_display, window, StructureNotifyMask | ExposureMask);
-    return Attach(window, attributes.visual, attributes.depth, attributes.width, attributes.height);
-}
-
-bool CXDrawWindow::Attach(Window window, Visual* visual, int depth, int width, int height) {
-    if (!CXRowSurface::IsDrawable(visual)) {
-        std::fprintf(stderr,
-                     "lucenta: the window's visual has no red, green and blue channels to draw with\n");
+    if (attributes.c_class == InputOnly) {
+        std::fprintf(stderr, "lucenta: the window 0x%lx takes input only; nothing can be drawn in it\n",
+                     window);
         return false;
     }
-    g_drawnWindow = window;
-    m_window = window;
-    m_visual = visual;
-    m_depth = depth;
-    OnSize(width, height);
+    m_bAdopted = true;
+    XSelectInput(m_display, window, StructureNotifyMask | ExposureMask);
+    if (!Attach(window, attributes.visual, attributes.depth, attributes.width, attributes.height)) {
+        return false;
+    }
+    m_surface->Fill(m_canvas.Background());
+    StartDrawing();
     return true;
 }
 
-void CXDrawWindow::OnSize(int width, int height) {
-    m_width = width;
-    m_height = height;
+bool CXDrawWindow::Attach(Window window, Visual* visual, int depth, int width, int height) {
+    if (std::find(g_drawnWindows.begin(), g_drawnWindows.end(), window) == g_drawnWindows.end()) {
+        g_drawnWindows.push_back(window);
+    }
+    m_window = window;
+    if (!CXRowSurface::IsDrawable(visual)) {
+        std::fprintf(stderr, "lucenta: the window's visual is not TrueColor; its colours cannot be drawn\n");
+        return false;
+    }
+    m_visual = visual;
+    m_depth = depth;
+    return SetUp(width, height);
+}
+
+bool CXDrawWindow::SetUp(int width, int height) {
+    m_width = m_pendingWidth = width;
+    m_height = m_pendingHeight = height;
     m_canvas.Setup(width, height);
-    m_surface = std::make_unique<CXRowSurface>(m_display, m_window, m_visual, m_depth, width, height);
+    m_surface.reset();  // its shared memory goes before the next is made
+    m_surface = CXRowSurface::Create(m_display, m_window, m_visual, m_depth, width, height);
+    if (!m_surface) {
+        std::fprintf(stderr, "lucenta: cannot make an image of %dx%d pixels for the window\n", width, height);
+        m_bFailed = true;
+        Close();
+        return false;
+    }
+    return true;
 }
 
-int CXDrawWindow::Run() {
-    while (!m_bAdopted && !m_bExposed && !Stopping()) {
-        WaitForEvents();
-        PumpPendingEvents();
-    }
-    if (m_bAdopted) {
-        m_surface->Fill(m_canvas.Background());
-    }
-    while (!Stopping()) {
-        m_canvas.DrawNextRow(*m_surface);
-        PumpPendingEvents();
-    }
-    return 0;
-}
-
-bool CXDrawWindow::Stopping() const {
-    return m_bStop || g_windowGone || StopRequested();
-}
-
-void CXDrawWindow::WaitForEvents() const {
-    if (XPending(m_display) > 0) {
-        return;
-    }
-    pollfd connection{ConnectionNumber(m_display), POLLIN, 0};
-    poll(&connection, 1, kWaitSliceMs);  // a signal ends the wait early
-}
-
-void CXDrawWindow::PumpPendingEvents() {
-    while (XPending(m_display) > 0) {
-        XEvent event;
-        XNextEvent(m_display, &event);
-        Dispatch(event);
-    }
-    OnIdle();
+// The picture starts over from the starting row; the frames are timed on the
+// display that shows the window's centre.
+void CXDrawWindow::StartDrawing() {
+    m_bDrawing = true;
+    int x = 0;
+    int y = 0;
+    Window child = None;
+    XTranslateCoordinates(m_display, m_window, DefaultRootWindow(m_display), m_width / 2, m_height / 2, &x,
+                          &y, &child);
+    const PaceTime now = PaceNow();
+    m_pacer = CRowPacer(m_speed, now);
+    m_frames = CFrameClock(RefreshMilliHzAt(m_display, x, y), now);
 }
 
 void CXDrawWindow::Dispatch(const XEvent& event) {
-    if (event.xany.window != m_window) {
-        return;
-    }
     switch (event.type) {
         case ConfigureNotify:
-            if (event.xconfigure.width != m_width || event.xconfigure.height != m_height) {
-                OnSize(event.xconfigure.width, event.xconfigure.height);  // the picture starts over
-            }
+            m_pendingWidth = event.xconfigure.width;
+            m_pendingHeight = event.xconfigure.height;
             break;
         case Expose:
             OnExpose(event.xexpose);
@@ -129,17 +144,47 @@ void CXDrawWindow::Dispatch(const XEvent& event) {
     OnEvent(event);
 }
 
+void CXDrawWindow::ApplyPendingSize() {
+    if ((m_pendingWidth != m_width || m_pendingHeight != m_height) && !m_bFailed) {
+        SetUp(m_pendingWidth, m_pendingHeight);  // the picture starts over
+        if (m_bDrawing && !m_bFailed) {
+            m_pacer = CRowPacer(m_speed, PaceNow());
+        }
+    }
+}
+
 // An exposure arrives as a series of Expose events, the last with count 0. The
-// first exposure of a window of its own starts the frame loop; a later one ends
-// it, as a further paint request does. Every exposed area is filled with the
+// first exposure of a window of its own starts the drawing; a later one ends it,
+// as a further paint request does. Every exposed area is filled with the
 // background first.
 void CXDrawWindow::OnExpose(const XExposeEvent& expose) {
-    m_surface->FillArea(expose.x, expose.y, expose.width, expose.height, m_canvas.Background());
+    if (m_surface) {
+        m_surface->FillArea(expose.x, expose.y, expose.width, expose.height, m_canvas.Background());
+    }
     const bool sameExposure = m_nExposuresLeft > 0;
     m_nExposuresLeft = expose.count;
-    if (!m_bExposed) {
-        m_bExposed = true;
+    if (!m_bDrawing) {
+        if (expose.count == 0) {
+            StartDrawing();
+        }
     } else if (!sameExposure && !m_bAdopted) {
         Close();
+    }
+}
+
+void CXDrawWindow::DrawRow() {
+    m_canvas.DrawNextRow(*m_surface);
+    m_surface->Present();
+}
+
+PaceTime CXDrawWindow::NextFrame() const {
+    return m_frames.DeadlineFrom(m_pacer.NextRowDue());
+}
+
+void CXDrawWindow::DrawFrame(PaceTime now) {
+    const std::int64_t rows = m_pacer.TakeRowsDue(now);
+    if (rows > 0) {
+        m_canvas.DrawRows(*m_surface, rows);
+        m_surface->Present();
     }
 }

@@ -4,6 +4,7 @@
 #include <sys/ipc.h>
 #include <sys/shm.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -22,6 +23,13 @@ void BuildChannel(unsigned long mask, std::array<unsigned long, 256>& table) {
     for (unsigned long c = 0; c < 256; ++c) {
         table[c] = ((c * top + 127) / 255) << shift;
     }
+}
+
+// The bits of a pixel of this depth that no colour channel uses: alpha on a
+// 32-bit visual, which a compositor shows as transparent unless they are set.
+unsigned long OpaqueBits(const Visual* visual, int depth) {
+    const unsigned long all = depth >= 32 ? 0xFFFFFFFFUL : (1UL << depth) - 1;
+    return all & ~(visual->red_mask | visual->green_mask | visual->blue_mask);
 }
 
 bool HostIsLittleEndian() {
@@ -43,63 +51,88 @@ extern "C" int OnAttachError(Display*, XErrorEvent*) {
 }  // namespace
 
 bool CXRowSurface::IsDrawable(const Visual* visual) {
-    return visual->c_class == TrueColor || visual->c_class == DirectColor;
+    return visual->c_class == TrueColor;
+}
+
+std::unique_ptr<CXRowSurface> CXRowSurface::Create(Display* display, Drawable window, Visual* visual,
+                                                   int depth, int width, int height) {
+    std::unique_ptr<CXRowSurface> surface(new CXRowSurface(display, window, visual, depth, width, height));
+    if (surface->m_gc == nullptr || !surface->CreateImage(visual, depth)) {
+        return nullptr;
+    }
+    return surface;
 }
 
 CXRowSurface::CXRowSurface(Display* display, Drawable window, Visual* visual, int depth, int width,
                            int height)
-    : m_display(display), m_window(window), m_width(width > 0 ? width : 1), m_height(height) {
+    : m_display(display),
+      m_window(window),
+      m_width(std::max(width, 1)),
+      m_height(std::max(height, 1)),
+      m_imageRows(std::clamp(m_height, 2, kMaxImageRows)),
+      m_opaque(OpaqueBits(visual, depth)) {
     XGCValues values{};
     values.graphics_exposures = False;  // the scroll needs no exposure events for what it cannot copy
     m_gc = XCreateGC(display, window, GCGraphicsExposures, &values);
-
     BuildChannel(visual->red_mask, m_red);
     BuildChannel(visual->green_mask, m_green);
     BuildChannel(visual->blue_mask, m_blue);
-
-    if (!CreateSharedRows(visual, depth)) {
-        m_rows = XCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, 0, nullptr,
-                              static_cast<unsigned>(m_width), 1, 32, 0);
-        m_rows->data = static_cast<char*>(std::calloc(static_cast<std::size_t>(m_rows->bytes_per_line), 1));
-    }
-    m_direct32 =
-        m_rows->bits_per_pixel == 32 && m_rows->byte_order == (HostIsLittleEndian() ? LSBFirst : MSBFirst);
 }
 
-bool CXRowSurface::CreateSharedRows(Visual* visual, int depth) {
+bool CXRowSurface::CreateImage(Visual* visual, int depth) {
+    if (!CreateSharedImage(visual, depth)) {
+        m_image = XCreateImage(m_display, visual, static_cast<unsigned>(depth), ZPixmap, 0, nullptr,
+                               static_cast<unsigned>(m_width), static_cast<unsigned>(m_imageRows), 32, 0);
+        if (m_image == nullptr) {
+            return false;
+        }
+        m_image->data = static_cast<char*>(std::calloc(static_cast<std::size_t>(m_image->bytes_per_line),
+                                                       static_cast<std::size_t>(m_imageRows)));
+        if (m_image->data == nullptr) {
+            return false;
+        }
+    }
+    m_direct32 =
+        m_image->bits_per_pixel == 32 && m_image->byte_order == (HostIsLittleEndian() ? LSBFirst : MSBFirst);
+    return true;
+}
+
+bool CXRowSurface::CreateSharedImage(Visual* visual, int depth) {
     if (!XShmQueryExtension(m_display)) {
         return false;
     }
-    XImage* rows = XShmCreateImage(m_display, visual, static_cast<unsigned>(depth), ZPixmap, nullptr, &m_shm,
-                                   static_cast<unsigned>(m_width), kRowsPerSync);
-    if (rows == nullptr) {
+    XImage* image = XShmCreateImage(m_display, visual, static_cast<unsigned>(depth), ZPixmap, nullptr, &m_shm,
+                                    static_cast<unsigned>(m_width), static_cast<unsigned>(m_imageRows));
+    if (image == nullptr) {
         return false;
     }
-    m_shm.shmid =
-        shmget(IPC_PRIVATE, static_cast<std::size_t>(rows->bytes_per_line) * kRowsPerSync, IPC_CREAT | 0600);
+    const std::size_t bytes =
+        static_cast<std::size_t>(image->bytes_per_line) * static_cast<std::size_t>(m_imageRows);
+    m_shm.shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
     void* memory = m_shm.shmid >= 0 ? shmat(m_shm.shmid, nullptr, 0) : reinterpret_cast<void*>(-1);
+    if (m_shm.shmid >= 0) {
+        // Marked for removal at once: Linux lets the server attach it still, and
+        // the segment goes with the last process that has it, however this one ends.
+        shmctl(m_shm.shmid, IPC_RMID, nullptr);
+    }
     if (memory == reinterpret_cast<void*>(-1)) {
-        if (m_shm.shmid >= 0) {
-            shmctl(m_shm.shmid, IPC_RMID, nullptr);
-        }
-        XDestroyImage(rows);
+        XDestroyImage(image);
         return false;
     }
-    rows->data = m_shm.shmaddr = static_cast<char*>(memory);
+    image->data = m_shm.shmaddr = static_cast<char*>(memory);
     m_shm.readOnly = True;
     g_attachFailed = false;
     const auto previous = XSetErrorHandler(OnAttachError);
     XShmAttach(m_display, &m_shm);
     XSync(m_display, False);
     XSetErrorHandler(previous);
-    shmctl(m_shm.shmid, IPC_RMID, nullptr);  // freed once both sides have let go of it
     if (g_attachFailed) {
         shmdt(m_shm.shmaddr);
-        rows->data = nullptr;
-        XDestroyImage(rows);
+        image->data = nullptr;
+        XDestroyImage(image);
         return false;
     }
-    m_rows = rows;
+    m_image = image;
     m_bShared = true;
     return true;
 }
@@ -109,55 +142,97 @@ CXRowSurface::~CXRowSurface() {
         XShmDetach(m_display, &m_shm);
         XSync(m_display, False);
         shmdt(m_shm.shmaddr);
-        m_rows->data = nullptr;
+        m_image->data = nullptr;
     }
-    XDestroyImage(m_rows);  // frees a row of its own too
-    XFreeGC(m_display, m_gc);
+    if (m_image != nullptr) {
+        XDestroyImage(m_image);  // frees image memory of its own too
+    }
+    if (m_gc != nullptr) {
+        XFreeGC(m_display, m_gc);
+    }
+}
+
+void CXRowSurface::PutPixel(int x, int row, unsigned long pixel) {
+    if (m_direct32) {
+        const auto value = static_cast<std::uint32_t>(pixel);
+        std::memcpy(ImageRow(row) + static_cast<std::ptrdiff_t>(x) * 4, &value, 4);
+    } else {
+        XPutPixel(m_image, x, row, pixel);
+    }
 }
 
 void CXRowSurface::SetPixel(int x, int y, PackedColour colour) {
     if (x < 0 || x >= m_width || y < 0 || y >= m_height) {
         return;
     }
-    if (y != m_rowY) {
-        PutRow();
-        m_rowY = y;
-    }
-    if (m_direct32) {
-        const auto pixel = static_cast<std::uint32_t>(PixelOf(colour));
-        std::memcpy(RowData() + static_cast<std::size_t>(x) * 4, &pixel, 4);
-    } else {
-        XPutPixel(m_rows, x, m_slot, PixelOf(colour));
-    }
-}
-
-void CXRowSurface::PutRow() {
-    if (m_rowY < 0) {
+    if (y == m_height - 1) {
+        PutPixel(x, m_row, PixelOf(colour));
         return;
     }
-    const auto width = static_cast<unsigned>(m_width);
-    if (m_bShared) {
-        XShmPutImage(m_display, m_window, m_gc, m_rows, 0, m_slot, 0, m_rowY, width, 1, False);
-        m_slot = (m_slot + 1) % kRowsPerSync;
-    } else {
-        XPutImage(m_display, m_window, m_gc, m_rows, 0, 0, 0, m_rowY, width, 1);
-    }
-    m_rowY = -1;
+    Present();
+    XSetForeground(m_display, m_gc, PixelOf(colour));
+    XDrawPoint(m_display, m_window, m_gc, x, y);
 }
 
 void CXRowSurface::ScrollUp() {
-    PutRow();
-    if (m_height > 1) {
-        XCopyArea(m_display, m_window, m_window, m_gc, 0, 1, static_cast<unsigned>(m_width),
-                  static_cast<unsigned>(m_height - 1), 0, 0);
-    }
-    if (++m_nUnsynced == kRowsPerSync) {
+    if (m_row + 1 == m_imageRows) {
+        // The image is full: show what it holds, wait until the server has read it,
+        // and go on from its first row.
+        Present();
         XSync(m_display, False);
-        m_nUnsynced = 0;
+        m_unsynced = 0;
+        std::memcpy(ImageRow(0), ImageRow(m_row), static_cast<std::size_t>(m_image->bytes_per_line));
+        m_row = 0;
+    }
+    // The bottom row keeps its pixels: the new bottom row starts as the old one.
+    std::memcpy(ImageRow(m_row + 1), ImageRow(m_row), static_cast<std::size_t>(m_image->bytes_per_line));
+    ++m_row;
+    ++m_pending;
+}
+
+// The window moves up by the rows scrolled; they and the bottom row (which repeats
+// the newest) are put below what moved.
+void CXRowSurface::Present() {
+    if (m_pending == 0) {
+        return;
+    }
+    const int shown = std::min(m_pending + 1, m_height);
+    const int moved = m_height - 1 - m_pending;
+    if (moved > 0) {
+        XCopyArea(m_display, m_window, m_window, m_gc, 0, m_pending, static_cast<unsigned>(m_width),
+                  static_cast<unsigned>(moved), 0, 0);
+    }
+    PutRows(m_row - shown + 1, shown, m_height - shown);
+    CountPresented(m_pending);
+    m_pending = 0;
+}
+
+void CXRowSurface::PutRows(int firstRow, int count, int y) {
+    const auto width = static_cast<unsigned>(m_width);
+    if (m_bShared) {
+        XShmPutImage(m_display, m_window, m_gc, m_image, 0, firstRow, 0, y, width,
+                     static_cast<unsigned>(count), False);
+    } else {
+        XPutImage(m_display, m_window, m_gc, m_image, 0, firstRow, 0, y, width, static_cast<unsigned>(count));
+    }
+}
+
+void CXRowSurface::CountPresented(int rows) {
+    m_unsynced += rows;
+    if (m_unsynced >= kRowsPerSync) {
+        XSync(m_display, False);
+        m_unsynced = 0;
+    } else {
+        XFlush(m_display);
     }
 }
 
 void CXRowSurface::Fill(PackedColour colour) {
+    m_pending = 0;
+    const unsigned long pixel = PixelOf(colour);
+    for (int x = 0; x < m_width; ++x) {
+        PutPixel(x, m_row, pixel);
+    }
     FillArea(0, 0, m_width, m_height, colour);
 }
 
@@ -165,6 +240,7 @@ void CXRowSurface::FillArea(int x, int y, int width, int height, PackedColour co
     if (width <= 0 || height <= 0) {
         return;
     }
+    Present();
     XSetForeground(m_display, m_gc, PixelOf(colour));
     XFillRectangle(m_display, m_window, m_gc, x, y, static_cast<unsigned>(width),
                    static_cast<unsigned>(height));

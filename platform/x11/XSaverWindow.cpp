@@ -1,7 +1,6 @@
 #include "platform/x11/XSaverWindow.h"
 
 #include <X11/Xutil.h>
-#include <X11/extensions/Xrandr.h>
 
 namespace {
 
@@ -9,36 +8,6 @@ namespace {
 // for a moment; the grabs are tried again this often, for this long.
 constexpr std::chrono::milliseconds kGrabRetry(50);
 constexpr std::chrono::milliseconds kGrabPatience(2000);
-
-// The primary monitor as RandR reports it; the whole screen when it names none.
-XRectangle PrimaryMonitor(Display* display) {
-    const int screen = DefaultScreen(display);
-    XRectangle area{0, 0, static_cast<unsigned short>(DisplayWidth(display, screen)),
-                    static_cast<unsigned short>(DisplayHeight(display, screen))};
-    int eventBase = 0;
-    int errorBase = 0;
-    if (!XRRQueryExtension(display, &eventBase, &errorBase)) {
-        return area;
-    }
-    const Window root = RootWindow(display, screen);
-    const RROutput primary = XRRGetOutputPrimary(display, root);
-    XRRScreenResources* resources = primary != None ? XRRGetScreenResourcesCurrent(display, root) : nullptr;
-    if (resources == nullptr) {
-        return area;
-    }
-    if (XRROutputInfo* output = XRRGetOutputInfo(display, resources, primary)) {
-        if (output->crtc != None) {
-            if (XRRCrtcInfo* crtc = XRRGetCrtcInfo(display, resources, output->crtc)) {
-                area = {static_cast<short>(crtc->x), static_cast<short>(crtc->y),
-                        static_cast<unsigned short>(crtc->width), static_cast<unsigned short>(crtc->height)};
-                XRRFreeCrtcInfo(crtc);
-            }
-        }
-        XRRFreeOutputInfo(output);
-    }
-    XRRFreeScreenResources(resources);
-    return area;
-}
 
 Cursor CreateInvisibleCursor(Display* display, Window window) {
     const char noBits[1] = {0};
@@ -49,11 +18,12 @@ Cursor CreateInvisibleCursor(Display* display, Window window) {
     return cursor;
 }
 
-// Focus moves that its own grabs cause, or that stay inside the window, are not a
-// loss of the focus to another window.
+// A focus move that a grab causes or that happens while one is held, or one that
+// stays inside the window or goes to the pointer's root, is not the focus going
+// to another window.
 bool LosesFocus(const XFocusChangeEvent& focus) {
-    return focus.mode != NotifyGrab && focus.mode != NotifyUngrab && focus.detail != NotifyInferior &&
-           focus.detail != NotifyPointer;
+    return focus.mode == NotifyNormal && focus.detail != NotifyInferior && focus.detail != NotifyPointer &&
+           focus.detail != NotifyPointerRoot;
 }
 
 }  // namespace
@@ -64,18 +34,16 @@ CXSaverWindow::~CXSaverWindow() {
     }
 }
 
-bool CXSaverWindow::CreateFullScreen() {
-    const XRectangle area = PrimaryMonitor(m_display);
+bool CXSaverWindow::CreateFullScreen(const XRectangle& area, bool takesInput) {
+    m_bTakesInput = takesInput;
     const int screen = DefaultScreen(m_display);
-    const Window root = RootWindow(m_display, screen);
-
     XSetWindowAttributes attributes{};
     attributes.override_redirect = True;
     attributes.background_pixmap = None;  // never erased by the server: exposures are filled here
     attributes.event_mask = ExposureMask | StructureNotifyMask | KeyPressMask | ButtonPressMask |
                             PointerMotionMask | FocusChangeMask;
-    const Window window = XCreateWindow(m_display, root, area.x, area.y, area.width, area.height, 0,
-                                        CopyFromParent, InputOutput, CopyFromParent,
+    const Window window = XCreateWindow(m_display, RootWindow(m_display, screen), area.x, area.y, area.width,
+                                        area.height, 0, CopyFromParent, InputOutput, CopyFromParent,
                                         CWOverrideRedirect | CWBackPixmap | CWEventMask, &attributes);
     XStoreName(m_display, window, "Lucenta");
     XClassHint hint{const_cast<char*>("lucenta"), const_cast<char*>("Lucenta")};
@@ -94,7 +62,9 @@ bool CXSaverWindow::CreateFullScreen() {
 void CXSaverWindow::OnEvent(const XEvent& event) {
     switch (event.type) {
         case MapNotify:
-            OnMapped();
+            if (m_bTakesInput) {
+                OnMapped();
+            }
             break;
         case KeyPress:
         case ButtonPress:
@@ -106,7 +76,7 @@ void CXSaverWindow::OnEvent(const XEvent& event) {
             }
             break;
         case FocusOut:
-            if (LosesFocus(event.xfocus)) {
+            if (!m_bKeyboardGrabbed && LosesFocus(event.xfocus)) {
                 Close();
             }
             break;

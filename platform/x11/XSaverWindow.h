@@ -5,19 +5,22 @@
 #include "platform/x11/XDrawWindow.h"
 #include "shell/SaverInput.h"
 
-// The window of run mode: a borderless override-redirect window over the primary
-// monitor, raised above all others, with an invisible pointer. It takes the
-// keyboard and the pointer as screen lockers do, and closes on the first sign of
-// the user: a key, a mouse button, a real mouse movement, or the loss of the
-// input focus to another window.
+// A window of run mode: a borderless override-redirect window over one monitor,
+// raised above all others, with an invisible pointer, closing on the first sign
+// of the user: a key, a mouse button or a real mouse movement (judged across all
+// the saver's windows by one CSaverInput). The window that takes the input also
+// takes the focus and the keyboard and pointer grabs, as screen lockers do; it
+// closes when the focus goes to another window unless it holds the keyboard,
+// since input reaches it then whatever the focus is.
 class CXSaverWindow : public CXDrawWindow {
   public:
-    using CXDrawWindow::CXDrawWindow;
+    CXSaverWindow(Display* display, std::optional<int> speed, CSaverInput& input)
+        : CXDrawWindow(display, speed), m_input(input) {}
     ~CXSaverWindow() override;
 
-    // Creates the window, sets up the picture for its size and maps it. False when
-    // the screen's visual cannot show colours.
-    bool CreateFullScreen();
+    // Creates the window over `area`, sets up the picture for its size and maps
+    // it. False when the screen's visual cannot show colours.
+    bool CreateFullScreen(const XRectangle& area, bool takesInput);
 
   protected:
     void OnEvent(const XEvent& event) override;
@@ -27,7 +30,8 @@ class CXSaverWindow : public CXDrawWindow {
     void OnMapped();
     void TryGrabs();
 
-    CSaverInput m_input;
+    CSaverInput& m_input;
+    bool m_bTakesInput = false;
     Cursor m_invisibleCursor = None;
     bool m_bKeyboardGrabbed = false;
     bool m_bPointerGrabbed = false;

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Drives the real lucenta on an X display as a user and as xscreensaver would: command lines, the
-full-screen saver and what ends it, a window lent through XSCREENSAVER_WINDOW, Debian's xscreensaver
-daemon running it as a hack, and the install mode.
+full-screen saver, its speed and what ends it, windows lent through XSCREENSAVER_WINDOW (strange ones too),
+Debian's xscreensaver daemon running it as a hack, and the install mode.
 
 usage: saver_x11.py LUCENTA LUCENTA_RENDER LUCENTA_NOTATION
 Needs DISPLAY (Xvfb), xdotool, ImageMagick's import and convert, xscreensaver, setpriv."""
@@ -14,7 +14,7 @@ import time
 
 from screen_checks import (check, ended, ends_within_a_second, palette_of, painted,
                            row_of, rows_rung, screenshot, summary, wait_for)
-from x11_window import XWindow
+from x11_window import XWindow, row_pixels
 
 lucenta, render, notation = (os.path.abspath(arg) for arg in sys.argv[1:4])
 WIDTH, HEIGHT = (int(n) for n in subprocess.run(["xdotool", "getdisplaygeometry"], capture_output=True, text=True,
@@ -35,6 +35,13 @@ def stop(process):
     if process.poll() is None:
         process.kill()
     process.communicate()
+
+
+def store_speed(work, speed):
+    os.makedirs(os.path.join(work, ".config", "lucenta"), exist_ok=True)
+    with open(os.path.join(work, ".config", "lucenta", "registry.reg"), "w", encoding="utf-8") as reg:
+        reg.write("Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Tovarin\\LucentaScr\\Config]\n"
+                  f'"Speed"="{speed}"\n')
 
 
 def log_complete(work, width):
@@ -66,6 +73,16 @@ class Picture:
         above = all(row_of(shot, width, height - 2 - j) == self.rows[(k - 1 - j) % PERIOD] for j in range(1, 6))
         bottom = row_of(shot, width, height - 1) in (self.rows[k - 1], self.rows[k % PERIOD])
         return k if above and bottom else None
+
+
+    def rate(self, seconds):
+        """Rows per second seen on the screen over `seconds`, from the rows shown at its start and end."""
+        def sample():
+            before = time.monotonic()
+            k = self.steps_shown(screenshot())
+            return k, (before + time.monotonic()) / 2
+        (k1, t1), _, (k2, t2) = sample(), time.sleep(seconds), sample()
+        return (k2 - k1) % PERIOD / (t2 - t1) if k1 and k2 else None
 
 
 def rendered(work, rows):
@@ -111,15 +128,35 @@ def test_running_saver(work):
         with open(os.path.join(work, "Colours.log"), "rb") as mine, \
                 open(os.path.join(work, "render", "Colours.log"), "rb") as theirs:
             check("Colours.log is byte for byte the renderer's", mine.read() == theirs.read())
+    rate = picture.rate(2.5)
+    check("at the default speed the picture advances by about 60 rows a second", rate and 50 < rate < 70, rate)
     check("the saver is still running", process.poll() is None)
     process.send_signal(signal.SIGTERM)
     check("SIGTERM ends it with status 0", ended(process, 2) == 0)
     stop(process)
 
 
-def ends_on(name, action, work, harmless=()):
+def test_speeds(work):
+    process = start(["-s", "--speed", "240"], work)
+    wait_for(lambda: log_complete(work, WIDTH), 20)
+    picture = Picture(work)
+    wait_for(lambda: picture.steps_shown(screenshot()), 10, 0.1)
+    rate = picture.rate(2.5)
+    check("--speed 240 advances the picture by about 240 rows a second", rate and 210 < rate < 270, rate)
+    stop(process)
+
+    store_speed(work, 0)
+    process = start(["-s"], work)
+    wait_for(lambda: log_complete(work, WIDTH), 20)
+    full = wait_for(lambda: row_of(screenshot(), WIDTH, 0) != bytes(3 * WIDTH), 1.5, 0.1)
+    check('"Speed"="0" draws as fast as it can: the screen is full of rows within a second and a half', full)
+    stop(process)
+    os.remove(os.path.join(work, ".config", "lucenta", "registry.reg"))
+
+
+def ends_on(name, action, work, harmless=(), within=1.0):
     """Starts the saver, checks that each of `harmless` leaves it running, then that `action` ends it with
-    status 0 within a second."""
+    status 0 within a second (or `within` seconds)."""
     xdotool("mousemove", str(WIDTH // 2), str(HEIGHT // 2))
     process = start(["-s"], work)
     wait_for(lambda: log_complete(work, WIDTH), 20)
@@ -127,23 +164,32 @@ def ends_on(name, action, work, harmless=()):
     if not check(name + ": the saver runs", process.poll() is None):
         stop(process)
         return
-    ends_within_a_second(name, process, action, harmless)
+    ends_within_a_second(name, process, action, harmless, within)
     stop(process)
 
 
 def test_what_ends_the_saver(work):
     x, y = WIDTH // 2, HEIGHT // 2
     move = lambda dx, dy: lambda: xdotool("mousemove", str(x + dx), str(y + dy))
-    ends_on("a key press", lambda: xdotool("key", "a"), work)
+    ends_on("a key press", lambda: xdotool("key", "a"), work, within=0.1)
     ends_on("a mouse button", lambda: xdotool("click", "1"), work)
     ends_on("a diagonal mouse move", move(250, 230), work,
             harmless=[("the first move", move(0, 100)), ("a vertical move", move(0, 200)),
                       ("a horizontal move", move(240, 200))])
     other = XWindow(0, 0, 50, 50)
+    grabber = XWindow(60, 0, 50, 50)
     try:
-        ends_on("another window taking the focus", lambda: xdotool("windowfocus", str(other.id)), work)
+        focus_away = lambda: xdotool("windowfocus", str(other.id))
+        ends_on("a key press after the focus moved", lambda: xdotool("key", "a"), work,
+                harmless=[("another window taking the focus while the saver holds the keyboard", focus_away)])
+        # Another client holds the keyboard for as long as the saver tries to take it.
+        grabber.grab_keyboard()
+        ends_on("the focus going to another window when the saver could not take the keyboard", focus_away, work,
+                harmless=[("the keyboard held elsewhere", lambda: time.sleep(2.2)),
+                          ("... and let go", grabber.ungrab_keyboard)])
     finally:
         other.close()
+        grabber.close()
     ends_on("a further exposure (a window over it that goes)", expose_by_a_passing_window, work)
 
 
@@ -159,7 +205,7 @@ def test_lent_window(work):
     try:
         check("a window lent through XSCREENSAVER_WINDOW is set up for its size",
               wait_for(lambda: log_complete(work, 320), 20))
-        time.sleep(0.5)
+        time.sleep(1.5)  # 90 rows at the default speed
         palette = palette_of(os.path.join(work, "Colours.log"), 320)
         rows = {painted(palette, row) for row in rows_rung(notation, 1, 320, 640)}
         shot = screenshot(window=hex(lent.id))
@@ -192,6 +238,65 @@ def test_lent_window(work):
         error = process.communicate()[1]
         check(f"XSCREENSAVER_WINDOW={given} names no window: status 0 and a line saying so",
               status == 0 and error.count("\n") == 1 and "window" in error, (status, error))
+
+
+def test_strange_lent_windows(work):
+    lent = XWindow(40, 30, 320, 200, kind="input-only")
+    process = start(["-s"], work, XSCREENSAVER_WINDOW=hex(lent.id))
+    status = ended(process, 5)
+    error = process.communicate()[1] if status is not None else ""
+    check("an input-only window is refused: status 0 and one line saying so",
+          status == 0 and error.count("\n") == 1 and "input only" in error, (status, error))
+    stop(process)
+    lent.destroy()
+    lent.close()
+
+    lent = XWindow(40, 30, 320, 200, kind="argb")
+    process = start(["-s", "--speed", "600"], work, XSCREENSAVER_WINDOW=hex(lent.id))
+    wait_for(lambda: log_complete(work, 320), 20)
+    time.sleep(0.5)
+    check("a 32-bit window's pixels are opaque", all(p >> 24 == 0xFF for p in row_pixels(lent.id, 190, 320)))
+    stop(process)
+    lent.destroy()
+    lent.close()
+
+
+def our_segments(pid):
+    """The shared memory segments that the process created, as `ipcs -m -p` lists them."""
+    table = subprocess.run(["ipcs", "-m", "-p"], capture_output=True, text=True).stdout
+    return [line for line in table.splitlines() if line.split()[2:3] == [str(pid)]]
+
+
+def test_resize_storms(work):
+    lent = XWindow(40, 30, 320, 200)
+    process = start(["-s"], work, XSCREENSAVER_WINDOW=hex(lent.id))
+    wait_for(lambda: log_complete(work, 320), 20)
+    lent.resize_storm(2000, 300, 180)
+    lent.destroy()
+    acted = time.monotonic()
+    status = ended(process, 5)
+    check("after 2000 quick resizes the window's destruction still ends it within a second, with status 0",
+          status == 0 and time.monotonic() - acted < 1.0, (status, time.monotonic() - acted))
+    stop(process)
+    lent.close()
+
+    leaks = []
+    for _ in range(5):
+        lent = XWindow(40, 30, 320, 200)
+        process = start(["-s"], work, XSCREENSAVER_WINDOW=hex(lent.id))
+        wait_for(lambda: log_complete(work, 320), 20)
+        storm = subprocess.Popen([sys.executable, "-c", "import sys; sys.path.insert(0, sys.argv[1]); "
+                                  "from x11_window import XWindow; w = XWindow(0, 0, 1, 1); "
+                                  f"w.id = {lent.id}; w.resize_storm(3000, 330, 190)", os.path.dirname(__file__)])
+        time.sleep(0.3)
+        process.kill()
+        process.wait()
+        storm.wait()
+        time.sleep(0.2)
+        leaks += our_segments(process.pid)
+        lent.destroy()
+        lent.close()
+    check("kill -9 during resize storms leaves no shared memory segment behind", leaks == [], leaks)
 
 
 def as_nobody(home, *command, **kwargs):
@@ -255,8 +360,11 @@ def main():
         os.makedirs(os.path.join(work, "render"))
         test_command_lines_that_show_nothing(work)
         test_running_saver(work)
+        test_speeds(work)
         test_what_ends_the_saver(work)
         test_lent_window(work)
+        test_strange_lent_windows(work)
+        test_resize_storms(work)
         test_install(work)
     test_xscreensaver_daemon()
     return summary()

@@ -1,5 +1,6 @@
 """X windows for the tests, through libX11 and ctypes: a plain window of the test's own, to lend to the
-saver as xscreensaver does or to take the input focus from it, and a window manager's close request."""
+saver as xscreensaver does or to take the input focus from it, windows of strange kinds (input only, 32-bit
+ARGB), a keyboard grab that another client holds, and a window manager's close request."""
 import ctypes
 import ctypes.util
 
@@ -11,19 +12,49 @@ _x.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
 _x.XCreateSimpleWindow.restype = ctypes.c_ulong
 _x.XCreateSimpleWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int, ctypes.c_uint,
                                    ctypes.c_uint, ctypes.c_uint, ctypes.c_ulong, ctypes.c_ulong]
+_x.XCreateWindow.restype = ctypes.c_ulong
+_x.XCreateWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int, ctypes.c_uint, ctypes.c_uint,
+                             ctypes.c_uint, ctypes.c_int, ctypes.c_uint, ctypes.c_void_p, ctypes.c_ulong,
+                             ctypes.c_void_p]
 for _name in ("XMapRaised", "XDestroyWindow"):
     getattr(_x, _name).argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+_x.XResizeWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_uint, ctypes.c_uint]
 _x.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+_x.XFlush.argtypes = [ctypes.c_void_p]
 _x.XCloseDisplay.argtypes = [ctypes.c_void_p]
 _x.XInternAtom.restype = ctypes.c_ulong
 _x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
 _x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
+_x.XGrabKeyboard.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int, ctypes.c_int, ctypes.c_ulong]
+_x.XUngrabKeyboard.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+_x.XMatchVisualInfo.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int, ctypes.c_int, ctypes.c_void_p]
+_x.XCreateColormap.restype = ctypes.c_ulong
+_x.XCreateColormap.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_void_p, ctypes.c_int]
+
+_INPUT_OUTPUT, _INPUT_ONLY, _TRUE_COLOR = 1, 2, 4
+_CW_BACK_PIXEL, _CW_BORDER_PIXEL, _CW_COLORMAP = 1 << 1, 1 << 3, 1 << 13
 
 
 class _ClientMessage(ctypes.Structure):
     _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
                 ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
                 ("format", ctypes.c_int), ("data", ctypes.c_long * 5), ("pad", ctypes.c_long * 12)]
+
+
+class _VisualInfo(ctypes.Structure):
+    _fields_ = [("visual", ctypes.c_void_p), ("visualid", ctypes.c_ulong), ("screen", ctypes.c_int),
+                ("depth", ctypes.c_int), ("c_class", ctypes.c_int), ("red_mask", ctypes.c_ulong),
+                ("green_mask", ctypes.c_ulong), ("blue_mask", ctypes.c_ulong), ("colormap_size", ctypes.c_int),
+                ("bits_per_rgb", ctypes.c_int)]
+
+
+class _WindowAttributes(ctypes.Structure):
+    _fields_ = [("background_pixmap", ctypes.c_ulong), ("background_pixel", ctypes.c_ulong),
+                ("border_pixmap", ctypes.c_ulong), ("border_pixel", ctypes.c_ulong), ("bit_gravity", ctypes.c_int),
+                ("win_gravity", ctypes.c_int), ("backing_store", ctypes.c_int), ("backing_planes", ctypes.c_ulong),
+                ("backing_pixel", ctypes.c_ulong), ("save_under", ctypes.c_int), ("event_mask", ctypes.c_long),
+                ("do_not_propagate_mask", ctypes.c_long), ("override_redirect", ctypes.c_int),
+                ("colormap", ctypes.c_ulong), ("cursor", ctypes.c_ulong)]
 
 
 def press_close_box(window):
@@ -38,13 +69,42 @@ def press_close_box(window):
 
 
 class XWindow:
-    def __init__(self, x, y, width, height, background=0x808080):
+    """kind: "plain", "input-only" (nothing can be drawn in it) or "argb" (32 bits, alpha included)."""
+
+    def __init__(self, x, y, width, height, background=0x808080, kind="plain"):
         self.display = _x.XOpenDisplay(None)
         if not self.display:
             raise RuntimeError("cannot open the X display")
-        self.id = _x.XCreateSimpleWindow(self.display, _x.XDefaultRootWindow(self.display), x, y, width, height, 0, 0,
-                                         background)
+        root = _x.XDefaultRootWindow(self.display)
+        if kind == "plain":
+            self.id = _x.XCreateSimpleWindow(self.display, root, x, y, width, height, 0, 0, background)
+        elif kind == "input-only":
+            self.id = _x.XCreateWindow(self.display, root, x, y, width, height, 0, 0, _INPUT_ONLY, None, 0, None)
+        else:
+            info = _VisualInfo()
+            if not _x.XMatchVisualInfo(self.display, 0, 32, _TRUE_COLOR, ctypes.byref(info)):
+                raise RuntimeError("no 32-bit TrueColor visual")
+            attributes = _WindowAttributes(colormap=_x.XCreateColormap(self.display, root, info.visual, 0))
+            self.id = _x.XCreateWindow(self.display, root, x, y, width, height, 0, 32, _INPUT_OUTPUT, info.visual,
+                                       _CW_BACK_PIXEL | _CW_BORDER_PIXEL | _CW_COLORMAP, ctypes.byref(attributes))
         _x.XMapRaised(self.display, self.id)
+        _x.XSync(self.display, 0)
+
+    def grab_keyboard(self):
+        """True when this client now holds the keyboard, so that no other can take it."""
+        status = _x.XGrabKeyboard(self.display, self.id, 1, 1, 1, 0)
+        _x.XSync(self.display, 0)
+        return status == 0
+
+    def ungrab_keyboard(self):
+        _x.XUngrabKeyboard(self.display, 0)
+        _x.XSync(self.display, 0)
+
+    def resize_storm(self, count, width, height):
+        """`count` quick resizes between two sizes, ending at width x height."""
+        for k in range(count):
+            _x.XResizeWindow(self.display, self.id, width + (count - 1 - k) % 2 * 7, height)
+        _x.XFlush(self.display)
         _x.XSync(self.display, 0)
 
     def destroy(self):
@@ -53,3 +113,28 @@ class XWindow:
 
     def close(self):
         _x.XCloseDisplay(self.display)
+
+
+class _Image(ctypes.Structure):
+    _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int), ("xoffset", ctypes.c_int),
+                ("format", ctypes.c_int), ("data", ctypes.POINTER(ctypes.c_char)), ("byte_order", ctypes.c_int),
+                ("bitmap_unit", ctypes.c_int), ("bitmap_bit_order", ctypes.c_int), ("bitmap_pad", ctypes.c_int),
+                ("depth", ctypes.c_int), ("bytes_per_line", ctypes.c_int), ("bits_per_pixel", ctypes.c_int),
+                ("red_mask", ctypes.c_ulong), ("green_mask", ctypes.c_ulong), ("blue_mask", ctypes.c_ulong),
+                ("obdata", ctypes.c_void_p), ("create_image", ctypes.c_void_p),
+                ("destroy_image", ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p))]
+
+
+_x.XGetImage.restype = ctypes.POINTER(_Image)
+_x.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int, ctypes.c_uint, ctypes.c_uint,
+                         ctypes.c_ulong, ctypes.c_int]
+
+
+def row_pixels(window, y, width):
+    """The window's row y as 32-bit pixels, every bit of the depth included (alpha on an ARGB window)."""
+    display = _x.XOpenDisplay(None)
+    image = _x.XGetImage(display, window, 0, y, width, 1, 0xFFFFFFFF, 2)
+    data = ctypes.string_at(image.contents.data, width * 4)
+    image.contents.destroy_image(image)
+    _x.XCloseDisplay(display)
+    return [int.from_bytes(data[k:k + 4], "little") for k in range(0, len(data), 4)]

@@ -143,6 +143,33 @@ TEST_F(RingCanvasTest, RowsEnterAtTheBottomAndClimb) {
     }
 }
 
+TEST_F(RingCanvasTest, RowsDrawnInOneGoLeaveTheSurfaceAsRowByRow) {
+    constexpr int kWidth = 9;
+    for (int height : {1, 2, 5}) {
+        for (int count : {1, height - 1, height, height + 1, 3 * height + 2}) {
+            CRingCanvas oneByOne;
+            oneByOne.Setup(kWidth, height);
+            CMemorySurface expected(kWidth, height);
+            CRingCanvas inOneGo;
+            inOneGo.Setup(kWidth, height);
+            CMemorySurface actual(kWidth, height);
+            for (int frame = 0; frame < 3; ++frame) {  // the rows go on from where the last frame left them
+                for (int k = 0; k < count; ++k) {
+                    oneByOne.DrawNextRow(expected);
+                }
+                inOneGo.DrawRows(actual, count);
+                for (int y = 0; y < height; ++y) {
+                    for (int x = 0; x < kWidth; ++x) {
+                        ASSERT_EQ(actual.GetPixel(x, y), expected.GetPixel(x, y))
+                            << "height " << height << ", " << count << " rows a frame, frame " << frame
+                            << ", (" << x << ", " << y << ")";
+                    }
+                }
+            }
+        }
+    }
+}
+
 TEST_F(RingCanvasTest, TrebleIsBlackOnAnyBackgroundAndNothingElseIs) {
     Store(kBackground, u"1");
     CRingCanvas canvas;

@@ -1,0 +1,100 @@
+// The Linux program: the command line of a screen-saver executable, the saver
+// (on Wayland where a compositor is there, else on X11), the settings dialog (a
+// program of its own, so that the saver starts without loading GTK), and the
+// install mode that adds the saver to xscreensaver.
+#include <X11/Xlib.h>
+#include <limits.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <string>
+
+#include "platform/linux/SaverOptions.h"
+#include "platform/linux/StopSignals.h"
+#include "platform/posix/Utf8.h"
+#include "platform/x11/XSaver.h"
+#include "platform/x11/XscreensaverInstall.h"
+#include "shell/SaverMode.h"
+
+namespace {
+
+// The hack directory of Debian's xscreensaver: a lucenta there is found by name.
+constexpr const char* kXscreensaverHackDirectory = LUCENTA_XSCREENSAVER_HACK_DIR;
+constexpr const char* kSettingsProgram = "lucenta-settings";
+
+// The command-line text after the program name, as the Windows program sees it.
+std::u16string ArgumentText(int argc, char** argv) {
+    std::string text;
+    for (int k = 1; k < argc; ++k) {
+        text += (k > 1 ? " " : "") + std::string(argv[k]);
+    }
+    return FromUtf8(text).value_or(u"?");  // text that is not UTF-8 names no mode
+}
+
+std::string RunningExecutable() {
+    char path[PATH_MAX];
+    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+    return length > 0 ? std::string(path, static_cast<std::size_t>(length)) : "lucenta";
+}
+
+int RunSaver(int argc, char** argv) {
+    std::string error;
+    const std::optional<SaverOptions> options = ParseSaverOptions(argc, argv, error);
+    if (!options) {
+        std::fprintf(stderr, "lucenta: %s\n", error.c_str());
+        return 2;
+    }
+    if (const std::optional<int> status = RunX11Saver(options->speed)) {
+        return *status;
+    }
+    std::fprintf(stderr, "lucenta: cannot open the X display \"%s\"\n", XDisplayName(nullptr));
+    return 1;
+}
+
+// The dialog beside this program (in the build tree), else where it is installed.
+std::string SettingsProgram() {
+    const std::string executable = RunningExecutable();
+    const std::string directory = executable.substr(0, executable.rfind('/') + 1);
+    const std::string beside = directory + kSettingsProgram;
+    return access(beside.c_str(), X_OK) == 0 ? beside : directory + LUCENTA_SETTINGS_FROM_BINDIR;
+}
+
+int RunSettingsDialog(char** argv) {
+    const std::string program = SettingsProgram();
+    argv[0] = const_cast<char*>(kSettingsProgram);
+    execv(program.c_str(), argv);
+    std::fprintf(stderr, "lucenta: cannot start the settings dialog %s: %s\n", program.c_str(),
+                 std::strerror(errno));
+    return 1;
+}
+
+void Install() {
+    const char* home = std::getenv("HOME");
+    if (home == nullptr || home[0] == '\0') {
+        std::cout << "HOME is not set: there is no ~/.xscreensaver to add Lucenta to.\n";
+        return;
+    }
+    InstallInXscreensaver(home, SaverCommand(RunningExecutable(), kXscreensaverHackDirectory), std::cout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    InstallStopSignals();
+    switch (ParseSaverMode(ArgumentText(argc, argv), argc)) {
+        case SaverMode::Install:
+            Install();
+            return 0;
+        case SaverMode::Run:
+            return RunSaver(argc, argv);
+        case SaverMode::Configure:
+            return RunSettingsDialog(argv);
+        case SaverMode::Exit:
+            break;
+    }
+    return 0;
+}

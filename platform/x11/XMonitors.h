@@ -1,0 +1,14 @@
+#pragma once
+
+#include <X11/Xlib.h>
+
+#include <cstdint>
+#include <vector>
+
+// The monitors of the screen as RandR reports them; the whole screen when it
+// reports none.
+std::vector<XRectangle> Monitors(Display* display);
+
+// The refresh rate, in millihertz, of the output that shows the point (x, y) of
+// the root window; 0 when RandR does not know it.
+std::int64_t RefreshMilliHzAt(Display* display, int x, int y);

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+
+// When a paced picture draws its rows, and when the display shows its frames.
+// Both are pure arithmetic on times from any steady clock, in nanoseconds; the
+// platform only sleeps to the next deadline and wakes at once for input.
+using PaceTime = std::chrono::nanoseconds;
+
+// Rows at `speed` rows per second from the start: by time t, floor(speed * (t -
+// start)) rows are due. A speed of 0 is unpaced: every call makes one row due.
+class CRowPacer {
+  public:
+    // A stall longer than this (a suspended machine, a stopped process) is not
+    // caught up: the rows it would bring are skipped, so the picture never races.
+    static constexpr PaceTime kMaxLag = std::chrono::milliseconds(250);
+
+    CRowPacer(int speed, PaceTime start) : m_speed(speed), m_start(start) {}
+
+    bool Paced() const { return m_speed > 0; }
+    // The rows due by `now` and not taken yet; they count as drawn from here on.
+    std::int64_t TakeRowsDue(PaceTime now);
+    // When the next row falls due (for an unpaced picture: at once).
+    PaceTime NextRowDue() const;
+
+  private:
+    std::int64_t RowsBy(PaceTime t) const;
+    PaceTime DueTimeOf(std::int64_t row) const;
+
+    int m_speed;
+    PaceTime m_start;
+    std::int64_t m_taken = 0;
+};
+
+// The display's frame deadlines at a refresh rate in millihertz: frame n at
+// start + n / rate, each computed from the start, so the rate never drifts.
+class CFrameClock {
+  public:
+    static constexpr std::int64_t kDefaultRefreshMilliHz = 60000;
+
+    // A rate outside 1 Hz .. 1000 Hz (an unknown one reads as 0) is taken as 60 Hz.
+    CFrameClock(std::int64_t refreshMilliHz, PaceTime start);
+
+    // The first frame deadline at or after `t`: a frame missed is not made up.
+    PaceTime DeadlineFrom(PaceTime t) const;
+
+  private:
+    PaceTime DeadlineOf(std::int64_t frame) const;
+
+    std::int64_t m_milliHz;
+    PaceTime m_start;
+};

@@ -16,6 +16,7 @@
 #include "platform/linux/SaverOptions.h"
 #include "platform/linux/StopSignals.h"
 #include "platform/posix/Utf8.h"
+#include "platform/wayland/WaylandSaver.h"
 #include "platform/x11/XSaver.h"
 #include "platform/x11/XscreensaverInstall.h"
 #include "shell/SaverMode.h"
@@ -48,10 +49,23 @@ int RunSaver(int argc, char** argv) {
         std::fprintf(stderr, "lucenta: %s\n", error.c_str());
         return 2;
     }
+    if (!options->forceX11) {
+        if (const std::optional<int> status = RunWaylandSaver(options->speed)) {
+            return *status;
+        }
+    }
     if (const std::optional<int> status = RunX11Saver(options->speed)) {
         return *status;
     }
-    std::fprintf(stderr, "lucenta: cannot open the X display \"%s\"\n", XDisplayName(nullptr));
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if (wayland != nullptr && wayland[0] != '\0' && !options->forceX11) {
+        std::fprintf(
+            stderr,
+            "lucenta: cannot show the saver on the Wayland compositor \"%s\" nor open the X display \"%s\"\n",
+            wayland, XDisplayName(nullptr));
+    } else {
+        std::fprintf(stderr, "lucenta: cannot open the X display \"%s\"\n", XDisplayName(nullptr));
+    }
     return 1;
 }
 

@@ -12,6 +12,7 @@ import sys
 import tempfile
 import time
 
+import screen_checks
 from screen_checks import (check, ended, ends_within_a_second, palette_of, painted,
                            row_of, rows_rung, screenshot, summary, wait_for)
 from x11_window import XWindow, row_pixels
@@ -19,11 +20,12 @@ from x11_window import XWindow, row_pixels
 lucenta, render, notation = (os.path.abspath(arg) for arg in sys.argv[1:4])
 WIDTH, HEIGHT = (int(n) for n in subprocess.run(["xdotool", "getdisplaygeometry"], capture_output=True, text=True,
                                                 check=True).stdout.split())
-PERIOD = 2 * WIDTH  # of Plain Hunt, the default method
 
 
 def environment(home, **extra):
-    return dict(os.environ, HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config"), **extra)
+    """The environment of a saver run: the home given, and X11 unless a Wayland compositor is named."""
+    env = {name: value for name, value in os.environ.items() if name != "WAYLAND_DISPLAY"}
+    return dict(env, HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config"), **extra)
 
 
 def start(args, work, **extra):
@@ -53,36 +55,8 @@ def xdotool(*args):
     subprocess.run(["xdotool", *args], check=True)
 
 
-class Picture:
-    """The rows the saver must draw on WIDTH bells, and where a screenshot stands among them."""
-
-    def __init__(self, work):
-        palette = palette_of(os.path.join(work, "Colours.log"), WIDTH)
-        self.rows = [painted(palette, row) for row in rows_rung(notation, 1, WIDTH, PERIOD)]
-        self.step_of = {}
-        for k, row in enumerate(self.rows, start=1):
-            self.step_of.setdefault(row, k)
-
-    def steps_shown(self, shot, height=HEIGHT, width=WIDTH):
-        """k when the shot shows rows 1..k climbing: the row above the bottom is row k, the newest complete
-        one; each row above it the one before; the bottom row row k again (the scroll keeps its pixels) or
-        row k + 1 (put there before the scroll)."""
-        k = self.step_of.get(row_of(shot, width, height - 2))
-        if not k:
-            return None
-        above = all(row_of(shot, width, height - 2 - j) == self.rows[(k - 1 - j) % PERIOD] for j in range(1, 6))
-        bottom = row_of(shot, width, height - 1) in (self.rows[k - 1], self.rows[k % PERIOD])
-        return k if above and bottom else None
-
-
-    def rate(self, seconds):
-        """Rows per second seen on the screen over `seconds`, from the rows shown at its start and end."""
-        def sample():
-            before = time.monotonic()
-            k = self.steps_shown(screenshot())
-            return k, (before + time.monotonic()) / 2
-        (k1, t1), _, (k2, t2) = sample(), time.sleep(seconds), sample()
-        return (k2 - k1) % PERIOD / (t2 - t1) if k1 and k2 else None
+def Picture(work):
+    return screen_checks.Picture(notation, os.path.join(work, "Colours.log"), WIDTH, HEIGHT)
 
 
 def rendered(work, rows):
@@ -104,10 +78,17 @@ def test_command_lines_that_show_nothing(work):
         error = process.communicate()[1]
         check(f"'-s' with DISPLAY='{display}' ends with status 1 and one line naming the display",
               status == 1 and error.count("\n") == 1 and (display or "display") in error, (status, error))
+    process = start(["-s"], work, DISPLAY="", WAYLAND_DISPLAY="no-such-compositor")
+    status = ended(process, 10)
+    error = process.communicate()[1]
+    check("with neither a Wayland compositor nor an X display: status 1 and one line naming both",
+          status == 1 and error.count("\n") == 1 and "no-such-compositor" in error and "X display" in error,
+          (status, error))
+    check("... and nothing written", os.listdir(work) == ["render"], os.listdir(work))
 
 
 def test_running_saver(work):
-    process = start(["-s"], work)
+    process = start(["-s"], work, WAYLAND_DISPLAY="no-such-compositor")  # falls back to X11
     if not check("'-s' writes Colours.log", wait_for(lambda: log_complete(work, WIDTH), 20)):
         stop(process)
         return
@@ -122,13 +103,13 @@ def test_running_saver(work):
     shot = shots[-1]
     if check("the window covers the screen; rows of the palette as rung climb from the bottom, the treble black", k):
         started_over = row_of(shot, WIDTH, 0) != bytes(3 * WIDTH)
-        reference = rendered(work, k + PERIOD if started_over else k)
+        reference = rendered(work, k + 2 * WIDTH if started_over else k)
         check("the picture above the bottom row is the headless renderer's", shot[:-3 * WIDTH] == reference[:-3 * WIDTH],
               k)
         with open(os.path.join(work, "Colours.log"), "rb") as mine, \
                 open(os.path.join(work, "render", "Colours.log"), "rb") as theirs:
             check("Colours.log is byte for byte the renderer's", mine.read() == theirs.read())
-    rate = picture.rate(2.5)
+    rate = picture.rate(screenshot, 2.5)
     check("at the default speed the picture advances by about 60 rows a second", rate and 50 < rate < 70, rate)
     check("the saver is still running", process.poll() is None)
     process.send_signal(signal.SIGTERM)
@@ -141,7 +122,7 @@ def test_speeds(work):
     wait_for(lambda: log_complete(work, WIDTH), 20)
     picture = Picture(work)
     wait_for(lambda: picture.steps_shown(screenshot()), 10, 0.1)
-    rate = picture.rate(2.5)
+    rate = picture.rate(screenshot, 2.5)
     check("--speed 240 advances the picture by about 240 rows a second", rate and 210 < rate < 270, rate)
     stop(process)
 

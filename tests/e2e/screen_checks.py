@@ -66,6 +66,41 @@ def painted(palette, row):
     return b"".join(bytes((0, 0, 0) if bell == 1 else palette[bell - 1]) for bell in row)
 
 
+class Picture:
+    """The rows the saver must draw on `width` bells with the palette of `log_path` (Plain Hunt, the default
+    method), and where a screenshot stands among them."""
+
+    def __init__(self, notation, log_path, width, height):
+        self.width, self.height, self.period = width, height, 2 * width
+        palette = palette_of(log_path, width)
+        self.rows = [painted(palette, row) for row in rows_rung(notation, 1, width, self.period)]
+        self.step_of = {}
+        for k, row in enumerate(self.rows, start=1):
+            self.step_of.setdefault(row, k)
+
+    def steps_shown(self, shot):
+        """k when the shot shows rows 1..k climbing: the row above the bottom is row k, the newest complete
+        one; each row above it the one before; the bottom row row k again (the scroll keeps its pixels) or
+        row k + 1 (put there before the scroll)."""
+        width, height = self.width, self.height
+        k = self.step_of.get(row_of(shot, width, height - 2))
+        if not k:
+            return None
+        above = all(row_of(shot, width, height - 2 - j) == self.rows[(k - 1 - j) % self.period]
+                    for j in range(1, 6))
+        bottom = row_of(shot, width, height - 1) in (self.rows[k - 1], self.rows[k % self.period])
+        return k if above and bottom else None
+
+    def rate(self, take_shot, seconds):
+        """Rows per second seen on the screen over `seconds`, from the rows shown at its start and end."""
+        def sample():
+            before = time.monotonic()
+            k = self.steps_shown(take_shot())
+            return k, (before + time.monotonic()) / 2
+        (k1, t1), _, (k2, t2) = sample(), time.sleep(seconds), sample()
+        return (k2 - k1) % self.period / (t2 - t1) if k1 and k2 else None
+
+
 def ends_within_a_second(name, process, action, harmless=(), within=1.0):
     """Checks that each of `harmless` (description, step) leaves the running saver running, then that
     `action` ends it with status 0 within a second (or `within` seconds)."""

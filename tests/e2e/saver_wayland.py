@@ -1,0 +1,167 @@
+#!/usr/bin/env python3
+"""Drives the real lucenta on headless sway as a user would: the native Wayland saver on two outputs of
+different widths, what ends it, and the X11 saver under sway's Xwayland, which covers both monitors and keeps
+running through sway's focus moves until a key.
+
+usage: saver_wayland.py LUCENTA LUCENTA_RENDER LUCENTA_NOTATION WL_POINTER_CLIENT
+Needs sway, Xwayland, grim, wtype and setpriv; sway and every client run as the user nobody, since sway
+refuses to run as root."""
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+from screen_checks import Picture, check, ended, summary, wait_for
+
+lucenta, render, notation, pointer_client = (os.path.abspath(arg) for arg in sys.argv[1:5])
+OUTPUTS = {"HEADLESS-1": (800, 600), "HEADLESS-2": (640, 480)}
+AS_NOBODY = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"]
+
+
+class HeadlessSway:
+    """sway without a display of its own, with the outputs of OUTPUTS, in a runtime folder of its own."""
+
+    def __init__(self, root):
+        self.home = os.path.join(root, "home")
+        runtime = os.path.join(root, "runtime")
+        for folder, mode in ((self.home, 0o755), (runtime, 0o700)):
+            os.makedirs(folder)
+            shutil.chown(folder, "nobody", "nogroup")
+            os.chmod(folder, mode)
+        config = os.path.join(root, "sway.conf")
+        with open(config, "w") as out:
+            out.write("xwayland enable\nfocus_follows_mouse no\n")
+        self.env = {"PATH": "/usr/bin:/bin", "HOME": self.home, "XDG_RUNTIME_DIR": runtime,
+                    "XDG_CONFIG_HOME": os.path.join(self.home, ".config")}
+        self.sway = subprocess.Popen(AS_NOBODY + ["env", "-i", *self.assignments(WLR_BACKENDS="headless",
+                                     WLR_RENDERER="pixman", WLR_LIBINPUT_NO_DEVICES="1"), "sway", "-c", config],
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        sockets = lambda prefix: sorted(f for f in os.listdir(runtime) if f.startswith(prefix) and not f.endswith(".lock"))
+        if not wait_for(lambda: sockets("sway-ipc") and sockets("wayland-"), 10):
+            raise RuntimeError("headless sway did not start")
+        self.env.update(WAYLAND_DISPLAY=sockets("wayland-")[0], SWAYSOCK=os.path.join(runtime, sockets("sway-ipc")[0]))
+        self.msg("create_output")
+        for name, (width, height) in OUTPUTS.items():
+            self.msg("output", name, "mode", "--custom", f"{width}x{height}@60Hz")
+        display_file = os.path.join(self.home, "display")
+        self.msg("exec", f"echo $DISPLAY > {display_file}")
+        self.display = wait_for(lambda: os.path.exists(display_file) and open(display_file).read().strip(), 5)
+
+    def assignments(self, **extra):
+        return [f"{name}={value}" for name, value in dict(self.env, **extra).items()]
+
+    def run(self, *command, **kwargs):
+        return subprocess.run(AS_NOBODY + ["env", "-i", *self.assignments(), *command], **kwargs)
+
+    def start(self, *command, **extra):
+        return subprocess.Popen(AS_NOBODY + ["env", "-i", *self.assignments(**extra), *command], cwd=self.home,
+                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+
+    def msg(self, *words):
+        self.run("swaymsg", "--", *words, capture_output=True, check=True)
+
+    def screenshot(self, output):
+        """The output's pixels as RGB bytes, three a pixel, row after row (grim's PPM without its header)."""
+        ppm = self.run("grim", "-o", output, "-t", "ppm", "-", capture_output=True, check=True).stdout
+        header_end, fields = 0, 0
+        while fields < 4:  # "P6", width, height, maximum: each ended by white space
+            while ppm[header_end:header_end + 1].isspace():
+                header_end += 1
+            while not ppm[header_end:header_end + 1].isspace():
+                header_end += 1
+            fields += 1
+        return ppm[header_end + 1:]
+
+    def stop(self):
+        self.sway.terminate()
+        if ended(self.sway, 5) is None:
+            self.sway.kill()
+
+
+def stop(process):
+    if process.poll() is None:
+        process.kill()
+    process.communicate()
+
+
+def palettes(sway):
+    """Each output's Colours.log, as the headless renderer writes it for that width."""
+    logs = {}
+    for name, (width, height) in OUTPUTS.items():
+        folder = os.path.join(sway.home, "render-" + name)
+        os.makedirs(folder)
+        subprocess.run([render, "--width", str(width), "--height", str(height), "--rows", "1", "--out",
+                        os.path.join(folder, "x.png")], cwd=folder, env=dict(os.environ, XDG_CONFIG_HOME=folder),
+                       check=True, capture_output=True)
+        logs[name] = os.path.join(folder, "Colours.log")
+    return logs
+
+
+def check_every_output(sway, logs, what):
+    for name, (width, height) in OUTPUTS.items():
+        picture = Picture(notation, logs[name], width, height)
+        k = wait_for(lambda: picture.steps_shown(sway.screenshot(name)), 10, 0.1)
+        check(f"{what}: {name} ({width}x{height}) shows the model's rows climbing from its bottom", k, k)
+
+
+def ends_on(sway, name, action):
+    process = sway.start(lucenta, "-s")
+    time.sleep(1.5)
+    if not check(f"{name}: the Wayland saver runs", process.poll() is None, process.poll()):
+        stop(process)
+        return
+    action(process)
+    status = ended(process, 5)
+    check(f"{name} ends the Wayland saver with status 0", status == 0, status)
+    stop(process)
+
+
+def test_native_saver(sway, logs):
+    process = sway.start(lucenta, "-s")
+    check_every_output(sway, logs, "the Wayland saver")
+    check("... which keeps running", process.poll() is None)
+    process.send_signal(signal.SIGTERM)
+    check("SIGTERM ends it with status 0", ended(process, 2) == 0)
+    stop(process)
+
+    ends_on(sway, "a key", lambda _: sway.run("wtype", "-s", "100", "-k", "Escape"))
+    ends_on(sway, "a click", lambda _: sway.run(pointer_client, "wait", "300", "move", "5", "0", "click", "wait", "300"))
+
+    def straight_then_diagonal(process):
+        sway.run(pointer_client, "wait", "300", "move", "5", "0", "wait", "100", "move", "30", "0", "wait", "100",
+                 "move", "0", "30", "wait", "300")
+        check("moves along one axis leave it running", process.poll() is None)
+        sway.run(pointer_client, "wait", "300", "move", "5", "0", "wait", "100", "move", "20", "20", "wait", "300")
+    ends_on(sway, "a diagonal move", straight_then_diagonal)
+
+
+def test_x11_saver_under_xwayland(sway, logs):
+    if not check("sway's Xwayland runs", sway.display):
+        return
+    process = sway.start(lucenta, "-s", "--x11", DISPLAY=sway.display)
+    check_every_output(sway, logs, "the X11 saver under Xwayland")
+    time.sleep(1)
+    check("... keeps running through sway's focus moves", process.poll() is None)
+    sway.run("wtype", "-s", "100", "-k", "a")
+    check("... until a key: status 0", ended(process, 5) == 0)
+    stop(process)
+
+
+def main():
+    root = tempfile.mkdtemp()
+    os.chmod(root, 0o755)
+    sway = HeadlessSway(root)
+    try:
+        logs = palettes(sway)
+        test_native_saver(sway, logs)
+        test_x11_saver_under_xwayland(sway, logs)
+    finally:
+        sway.stop()
+        shutil.rmtree(root, ignore_errors=True)
+    return summary()
+
+
+sys.exit(main())

@@ -7,6 +7,7 @@
 #include "ringing/LeadText.h"
 #include "ringing/MethodLibrary.h"
 #include "ringing/PlaceNotation.h"
+#include "settings/Speed.h"
 
 void CSettingsDialogState::Load() {
     m_nMethodIndex = m_settings.Config().GetEntry(kMethod).GetInteger();
@@ -16,6 +17,13 @@ void CSettingsDialogState::Load() {
 void CSettingsDialogState::Save() {
     CSettings::SetInteger(m_settings.Config().GetEntry(kMethod), m_nMethodIndex);
     CSettings::SetInteger(m_settings.Config().GetEntry(kShowTreble), m_nShowTreble);
+    if (m_nSpeed) {
+        CSettings::SetInteger(m_settings.Config().GetEntry(kSpeed), *m_nSpeed);
+    }
+}
+
+std::optional<int> CSettingsDialogState::StoredSpeed() {
+    return ::StoredSpeed(m_settings.Config().GetEntry(kSpeed));
 }
 
 bool NamesMethod(int nMethodIndex) {

@@ -51,14 +51,18 @@ class CSettingsDialogState {
   public:
     // "Method" and "Show Treble" as stored (0 when there is no value).
     void Load();
-    // Writes "Method" and "Show Treble" as "%d" text, each at once.
+    // Writes "Method" and "Show Treble" as "%d" text, each at once, and "Speed"
+    // too when a dialog that offers it has set m_nSpeed.
     void Save();
+    // "Speed" as stored; std::nullopt when it has none that counts.
+    std::optional<int> StoredSpeed();
 
     // The check box takes the flag as it is when it lies in 0..2, else 0.
     static int CheckBoxState(int flag) { return flag >= 0 && flag <= 2 ? flag : 0; }
 
     int m_nMethodIndex = 0;
     int m_nShowTreble = 0;
+    std::optional<int> m_nSpeed;
     CSettings m_settings;
 };
 

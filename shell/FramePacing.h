@@ -8,6 +8,11 @@
 // platform only sleeps to the next deadline and wakes at once for input.
 using PaceTime = std::chrono::nanoseconds;
 
+// Now on the steady clock that the pacing uses.
+inline PaceTime PaceNow() {
+    return std::chrono::duration_cast<PaceTime>(std::chrono::steady_clock::now().time_since_epoch());
+}
+
 // Rows at `speed` rows per second from the start: by time t, floor(speed * (t -
 // start)) rows are due. A speed of 0 is unpaced: every call makes one row due.
 class CRowPacer {

@@ -4,10 +4,25 @@
 #include <string>
 
 #include "platform/gtk/GtkFileChooser.h"
+#include "settings/Speed.h"
 
 namespace {
 
 constexpr char kWindowName[] = "lucenta-settings";
+
+// The Linux dialog is the template with a row for the speed below the check box,
+// last in the Tab order; the Windows dialog keeps the template as it is.
+constexpr int kIdSpeed = 1006;
+constexpr char kAsFastAsItDraws[] = "as fast as it draws";
+constexpr DialogControl kSpeedLabel = {0, "Speed, rows per second:", 7, 115, 116, 8};
+constexpr int kDialogHeight = 145;
+constexpr std::array<DialogControl, 5> kTabOrder = {
+    kSettingsControls[0],
+    kSettingsControls[1],
+    kSettingsControls[2],
+    kSettingsControls[3],
+    DialogControl{kIdSpeed, "Speed", 7, 125, 116, 14},
+};
 
 // The resource's 8-point font, in the family of the desktop's default font.
 PangoFontDescription* DialogFont() {
@@ -60,6 +75,29 @@ void StyleWindow(const PangoFontDescription* font) {
     g_object_unref(provider);
 }
 
+// Rows per second, with 0 shown as what it means.
+GtkWidget* CreateSpeedControl() {
+    GtkWidget* speed = gtk_spin_button_new_with_range(kUnpacedSpeed, kMaxSpeed, 1);
+    gtk_spin_button_set_increments(GTK_SPIN_BUTTON(speed), 10, 60);
+    g_signal_connect(speed, "output", G_CALLBACK(+[](GtkSpinButton* spin, gpointer) -> gboolean {
+                         if (gtk_spin_button_get_value_as_int(spin) != kUnpacedSpeed) {
+                             return FALSE;
+                         }
+                         gtk_entry_set_text(GTK_ENTRY(spin), kAsFastAsItDraws);
+                         return TRUE;
+                     }),
+                     nullptr);
+    g_signal_connect(speed, "input", G_CALLBACK(+[](GtkSpinButton* spin, gdouble* value, gpointer) -> gint {
+                         if (g_strcmp0(gtk_entry_get_text(GTK_ENTRY(spin)), kAsFastAsItDraws) != 0) {
+                             return FALSE;
+                         }
+                         *value = kUnpacedSpeed;
+                         return TRUE;
+                     }),
+                     nullptr);
+    return speed;
+}
+
 GtkWidget* CreateMethodList() {
     GtkListStore* names = gtk_list_store_new(1, G_TYPE_STRING);
     for (const char* name : kMethodListNames) {
@@ -93,18 +131,23 @@ CGtkSettingsDlg::CGtkSettingsDlg() {
 
     GtkWidget* layout = gtk_fixed_new();
     gtk_widget_set_size_request(layout, DialogUnitsToPixelsX(kSettingsWidth, units.averageCharWidth),
-                                DialogUnitsToPixelsY(kSettingsHeight, units.charHeight));
+                                DialogUnitsToPixelsY(kDialogHeight, units.charHeight));
     gtk_container_add(GTK_CONTAINER(m_window), layout);
-    for (std::size_t k = 0; k < m_tabOrder.size(); ++k) {
-        const DialogControl& control = kSettingsControls[k];
-        m_tabOrder[k] = CreateControl(control);
-        GtkWidget* placed =
-            control.id == IDC_METHOD_LIST ? gtk_widget_get_parent(m_tabOrder[k]) : m_tabOrder[k];
-        gtk_widget_set_size_request(placed, DialogUnitsToPixelsX(control.cx, units.averageCharWidth),
+    const auto place = [&](GtkWidget* widget, const DialogControl& control) {
+        gtk_widget_set_size_request(widget, DialogUnitsToPixelsX(control.cx, units.averageCharWidth),
                                     DialogUnitsToPixelsY(control.cy, units.charHeight));
-        gtk_fixed_put(GTK_FIXED(layout), placed, DialogUnitsToPixelsX(control.x, units.averageCharWidth),
+        gtk_fixed_put(GTK_FIXED(layout), widget, DialogUnitsToPixelsX(control.x, units.averageCharWidth),
                       DialogUnitsToPixelsY(control.y, units.charHeight));
+    };
+    for (std::size_t k = 0; k < m_tabOrder.size(); ++k) {
+        const DialogControl& control = kTabOrder[k];
+        m_tabOrder[k] = CreateControl(control);
+        place(control.id == IDC_METHOD_LIST ? gtk_widget_get_parent(m_tabOrder[k]) : m_tabOrder[k], control);
     }
+    GtkWidget* speedLabel = gtk_label_new(kSpeedLabel.text);
+    gtk_label_set_xalign(GTK_LABEL(speedLabel), 0);
+    gtk_label_set_mnemonic_widget(GTK_LABEL(speedLabel), m_speed);
+    place(speedLabel, kSpeedLabel);
     ShowSettings();
 
     m_listMenu = gtk_menu_new();
@@ -172,6 +215,9 @@ GtkWidget* CGtkSettingsDlg::CreateControl(const DialogControl& control) {
         case IDC_SHOW_TREBLE:
             widget = m_showTreble = gtk_check_button_new_with_label(control.text);
             break;
+        case kIdSpeed:
+            widget = m_speed = CreateSpeedControl();
+            break;
         default:
             widget = gtk_button_new_with_label(control.text);
             g_signal_connect_swapped(widget, "clicked",
@@ -190,7 +236,7 @@ GtkWidget* CGtkSettingsDlg::CreateControl(const DialogControl& control) {
 
 GtkWidget* CGtkSettingsDlg::Control(int id) const {
     for (std::size_t k = 0; k < m_tabOrder.size(); ++k) {
-        if (kSettingsControls[k].id == id) {
+        if (kTabOrder[k].id == id) {
             return m_tabOrder[k];
         }
     }
@@ -208,6 +254,7 @@ void CGtkSettingsDlg::ShowSettings() {
     }
     m_state.m_nShowTreble = CSettingsDialogState::CheckBoxState(m_state.m_nShowTreble);
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(m_showTreble), m_state.m_nShowTreble != 0);
+    gtk_spin_button_set_value(GTK_SPIN_BUTTON(m_speed), m_state.StoredSpeed().value_or(kPacedDefaultSpeed));
 }
 
 void CGtkSettingsDlg::Run() {
@@ -232,6 +279,8 @@ void CGtkSettingsDlg::Close() {
 
 void CGtkSettingsDlg::OnOk() {
     m_state.m_nShowTreble = gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(m_showTreble)) ? 1 : 0;
+    gtk_spin_button_update(GTK_SPIN_BUTTON(m_speed));  // takes what was typed
+    m_state.m_nSpeed = gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(m_speed));
     m_state.Save();
     Close();
 }

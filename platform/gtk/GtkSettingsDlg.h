@@ -9,6 +9,7 @@
 // The settings dialog in GTK 3: the dialog's template laid out in pixels from the
 // dialog font's metrics as Windows converts dialog units, the same texts, the same
 // Tab order and keys, and the same behaviour through the shared dialog state.
+// Below the template's controls it offers the speed, stored with them on OK.
 // Ctrl+E and the list's context menu ("Export Notation...") export the notation.
 class CGtkSettingsDlg {
   public:
@@ -44,8 +45,9 @@ class CGtkSettingsDlg {
     GtkWidget* m_window = nullptr;
     GtkWidget* m_list = nullptr;
     GtkWidget* m_showTreble = nullptr;
+    GtkWidget* m_speed = nullptr;
     GtkWidget* m_listMenu = nullptr;
-    std::array<GtkWidget*, 4> m_tabOrder{};  // the controls' widgets, in template order
+    std::array<GtkWidget*, 5> m_tabOrder{};  // the controls' widgets, in Tab order
     bool m_bOpen = false;
     bool m_bTakingFocus = false;   // the list is taking the focus: its selection changes are GTK's
     bool m_bHadSelection = false;  // whether it had a selection before

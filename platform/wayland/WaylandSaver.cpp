@@ -18,10 +18,6 @@
 
 namespace {
 
-PaceTime Now() {
-    return std::chrono::duration_cast<PaceTime>(std::chrono::steady_clock::now().time_since_epoch());
-}
-
 // The longest wait: the loop looks again at least this often.
 constexpr std::chrono::milliseconds kLongestWait(500);
 
@@ -324,7 +320,7 @@ bool CWlSaver::Ending() const {
 }
 
 void CWlSaver::Wait(bool block) {
-    PaceTime until = Now() + (block ? kLongestWait : PaceTime(0));
+    PaceTime until = PaceNow() + (block ? kLongestWait : PaceTime(0));
     for (const auto& output : m_outputs) {
         if (output->picture) {
             until = std::min(until, output->picture->NextFrame().value_or(until));
@@ -334,7 +330,7 @@ void CWlSaver::Wait(bool block) {
         wl_display_dispatch_pending(m_display);
     }
     wl_display_flush(m_display);
-    const PaceTime left = std::max(until - Now(), PaceTime(0));
+    const PaceTime left = std::max(until - PaceNow(), PaceTime(0));
     const timespec timeout{static_cast<time_t>(left.count() / 1000000000),
                            static_cast<long>(left.count() % 1000000000)};
     pollfd sources[2] = {{wl_display_get_fd(m_display), POLLIN, 0}, {StopSignalFd(), POLLIN, 0}};
@@ -367,7 +363,7 @@ int CWlSaver::Run() {
             DrawOneRowEach();
         }
         Wait(paced);
-        const PaceTime now = Now();
+        const PaceTime now = PaceNow();
         for (const auto& output : m_outputs) {
             if (output->picture && !Ending()) {
                 output->picture->DrawFrame(now);

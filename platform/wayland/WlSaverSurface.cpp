@@ -12,10 +12,6 @@ constexpr std::uint32_t kAllEdges = ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYE
                                     ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT | ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT;
 constexpr std::uint32_t kExclusiveKeyboard = 1;
 
-PaceTime Now() {
-    return std::chrono::duration_cast<PaceTime>(std::chrono::steady_clock::now().time_since_epoch());
-}
-
 }  // namespace
 
 // The listeners name the events they handle; any others (of later versions than
@@ -155,7 +151,7 @@ std::optional<PaceTime> CWlSaverSurface::NextFrame() const {
     if (!m_ring || m_frame != nullptr) {
         return std::nullopt;  // the compositor's frame callback wakes the loop
     }
-    return Paced() && m_bPacing ? m_pacer.NextRowDue() : Now();
+    return Paced() && m_bPacing ? m_pacer.NextRowDue() : PaceNow();
 }
 
 void CWlSaverSurface::DrawFrame(PaceTime now) {

@@ -35,10 +35,6 @@ void Forget(Window window) {
 
 }  // namespace
 
-PaceTime PaceNow() {
-    return std::chrono::duration_cast<PaceTime>(std::chrono::steady_clock::now().time_since_epoch());
-}
-
 bool DrawnWindowGone() {
     return g_windowGone;
 }

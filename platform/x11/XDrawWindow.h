@@ -86,7 +86,5 @@ class CXDrawWindow {
     CFrameClock m_frames{0, PaceTime(0)};
 };
 
-// Now on the clock that pacing uses.
-PaceTime PaceNow();
 // Whether the X server reported that a window drawn in is gone.
 bool DrawnWindowGone();

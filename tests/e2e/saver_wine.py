@@ -150,6 +150,21 @@ def test_running_saver(work):
     check_background_fill(work, steps_of)
 
 
+def test_stored_speed(work):
+    """A "Speed" that the user has set in the registry makes the rows come at that rate."""
+    reg_set(CONFIG, "Speed", "120")
+    process = start(["/s"], work)
+    log = os.path.join(work, "Colours.log")
+    wait_for(lambda: os.path.exists(log) and os.path.getsize(log) > 80 * WIDTH, 30)
+    picture = screen_checks.Picture(os.path.join(tools, "lucenta-notation"), log, WIDTH, HEIGHT)
+    wait_for(lambda: picture.steps_shown(screenshot()), 20, 0.1)
+    rate = picture.rate(screenshot, 3)
+    check('"Speed"="120" in the registry: the picture advances by about 120 rows a second', rate and 100 < rate < 140,
+          rate)
+    stop(process)
+    wine("reg", "delete", CONFIG, "/v", "Speed", "/f")
+
+
 def check_background_fill(work, steps_of):
     """With a white background, a capture taken while the first rows climb shows white above them.
     The picture fills the screen in a fraction of a second, so captures are taken as fast as they come,
@@ -289,6 +304,7 @@ def main():
     with tempfile.TemporaryDirectory() as work:
         test_command_lines_that_show_nothing(work)
         test_running_saver(work)
+        test_stored_speed(work)
         os.remove(os.path.join(work, "Colours.log"))
         test_what_ends_the_saver(work)
         test_settings_dialog(work)

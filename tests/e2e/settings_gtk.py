@@ -68,15 +68,20 @@ def dialog(steps, args=("-c",)):
 def test_choosing_and_storing():
     if os.path.exists(registry):
         os.remove(registry)
-    check("a start without arguments opens the dialog; Enter stores the first item and a clear box",
-          dialog(["Return"], args=()) == 0 and '"Method"="0"' in stored() and '"Show Treble"="0"' in stored(),
-          stored())
+    check("a start without arguments opens the dialog; Enter stores the first item, a clear box and the "
+          "default speed",
+          dialog(["Return"], args=()) == 0 and '"Method"="0"' in stored() and '"Show Treble"="0"' in stored() and
+          '"Speed"="60"' in stored(), stored())
     store(3, 0)
     check("arrow keys choose, space toggles, Enter stores exactly the chosen values",
           dialog(["Tab Tab Down", "Tab space", "Return"]) == 0 and '"Method"="4"' in stored() and
           '"Show Treble"="1"' in stored(), stored())
+    check("the speed, last in the Tab order, is stored with the others on OK",
+          dialog(["Tab Tab Tab Tab", "ctrl+a", lambda: type_text("240"), "Return"]) == 0 and
+          '"Speed"="240"' in stored() and '"Method"="4"' in stored(), stored())
     before = stored()
-    check("Esc stores nothing", dialog(["Tab Tab Down Down", "Tab space", "Escape"]) == 0 and stored() == before)
+    check("Esc stores nothing", dialog(["Tab Tab Down Down", "Tab space", "Tab ctrl+a", lambda: type_text("0"),
+                                        "Escape"]) == 0 and stored() == before)
     check("the close box stores nothing",
           dialog(["Tab Tab Down", lambda: press_close_box(int(windows_named("Settings")[0]))]) == 0 and
           stored() == before)

@@ -5,6 +5,21 @@
 #include "platform/win32/framework/PaintDC.h"
 #include "platform/win32/framework/WinApp.h"
 #include "platform/win32/shell/DcSurface.h"
+#include "settings/Speed.h"
+#include "shell/FramePacing.h"
+
+namespace {
+
+// Sleeps until `until`, or less when a message comes.
+void WaitForMessages(PaceTime until) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - PaceNow());
+    if (left.count() > 0) {
+        MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(left.count()), QS_ALLINPUT,
+                                    MWMO_INPUTAVAILABLE);
+    }
+}
+
+}  // namespace
 
 CDrawWnd::CDrawWnd(BOOL bAutoDelete) : m_bAutoDelete(bAutoDelete) {}
 
@@ -65,8 +80,21 @@ void CDrawWnd::RunFrameLoop(IDrawingSurface& surface) {
     bool deleted = false;
     m_pbDeleted = &deleted;
     bool closeSeen = false;
+    // Unpaced unless the user has set a speed: then each row waits for its time,
+    // and messages are handled while it waits.
+    CRowPacer pacer(StoredSpeed(m_canvas.Settings().Config().GetEntry(kSpeed)).value_or(kUnpacedSpeed),
+                    PaceNow());
+    std::int64_t due = 0;
     do {
-        m_canvas.DrawNextRow(surface);
+        if (due == 0) {
+            due = pacer.TakeRowsDue(PaceNow());
+        }
+        if (due > 0) {
+            m_canvas.DrawNextRow(surface);
+            --due;
+        } else {
+            WaitForMessages(pacer.NextRowDue());
+        }
         closeSeen = PumpPendingMessages();
     } while (!closeSeen && !deleted);
     // A close request destroys the window and, with automatic deletion, this

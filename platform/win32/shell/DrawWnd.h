@@ -6,7 +6,8 @@
 // The window that shows the picture. It rebuilds the canvas on every size change;
 // its first paint fills it with the background and runs the frame loop, one row
 // step and then every waiting message, until a close request has been dispatched;
-// then the process ends.
+// then the process ends. Rows follow each other as fast as they are drawn, unless
+// the user has stored a "Speed": then they come at that many a second.
 class CDrawWnd : public CWnd {
   public:
     explicit CDrawWnd(BOOL bAutoDelete);

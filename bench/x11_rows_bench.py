@@ -1,13 +1,16 @@
 #!/usr/bin/env python3
-"""Measures the real `lucenta -s` from outside on the current X display (run by x11_rows_bench.sh):
-rows per second, the time from the start to the first row on the screen, and from a key press to the
-process's end; beside them the scroll-only ceiling and the naive per-pixel path of x11_scroll_bench.
+"""Measures the real `lucenta -s` from outside on the current X display (run by x11_rows_bench.sh), at the
+default speed (60 rows a second), at 480 and at 0 (as fast as it draws): the rows per second on the screen,
+the CPU time of lucenta and of the X server as a share of one core, the time from the start to the first row
+and from a key press to the process's end; beside them the scroll-only ceiling and the naive per-pixel path
+of x11_scroll_bench.
 
-usage: x11_rows_bench.py LUCENTA X11_SCROLL_BENCH [SECONDS]
+usage: x11_rows_bench.py LUCENTA X11_SCROLL_BENCH SERVER_PID [SECONDS]
 
 The rows are counted on the screen: with the default settings (Plain Hunt, treble shown black) the
 treble's positions in the two newest complete rows say how many changes have been rung, modulo the
-method's period of 2n changes; samples taken every few milliseconds add up the changes between them."""
+method's period of 2n changes; samples taken every 20 ms add up the changes between them. The CPU time
+(utime + stime from /proc) is measured over a span of its own, with no sampling to load the server."""
 import ctypes
 import ctypes.util
 import os
@@ -17,7 +20,9 @@ import tempfile
 import time
 
 lucenta, scroll_bench = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
-seconds = float(sys.argv[3]) if len(sys.argv) > 3 else 4.0
+server_pid = int(sys.argv[3])
+seconds = float(sys.argv[4]) if len(sys.argv) > 4 else 10.0
+SPEEDS = [("default (60)", []), ("480", ["--speed", "480"]), ("0", ["--speed", "0"])]
 
 x11 = ctypes.CDLL(ctypes.util.find_library("X11"))
 xtst = ctypes.CDLL(ctypes.util.find_library("Xtst"))
@@ -122,6 +127,22 @@ def key_to_exit(process):
     return time.monotonic() - pressed
 
 
+def cpu_seconds(pid):
+    """utime + stime of the process so far."""
+    with open(f"/proc/{pid}/stat") as stat:
+        fields = stat.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
+def cpu_shares(pid, duration):
+    """The shares of one core that the process and the X server use over `duration` seconds."""
+    before = cpu_seconds(pid), cpu_seconds(server_pid), time.monotonic()
+    time.sleep(duration)
+    after = cpu_seconds(pid), cpu_seconds(server_pid), time.monotonic()
+    elapsed = after[2] - before[2]
+    return (after[0] - before[0]) / elapsed, (after[1] - before[1]) / elapsed
+
+
 def baseline(mode):
     return float(subprocess.run([scroll_bench, mode, str(seconds)], capture_output=True, text=True,
                                 check=True).stdout)
@@ -130,20 +151,22 @@ def baseline(mode):
 def main():
     work = tempfile.mkdtemp()
     env = dict(os.environ, HOME=work, XDG_CONFIG_HOME=os.path.join(work, "config"))
-    firsts, rates, exits = [], [], []
-    for _ in range(3):
-        started = time.monotonic()
-        process = subprocess.Popen([lucenta, "-s"], cwd=work, env=env)
-        firsts.append(wait_for_first_row(process, started))
-        rates.append(count_rows(plain_hunt_steps(WIDTH), 2 * WIDTH, seconds))
-        exits.append(key_to_exit(process))
     scroll, naive = baseline("scroll"), baseline("naive")
-    rate = sorted(rates)[1]
-    print(f"{WIDTH}x{HEIGHT}: lucenta -s {rate:.0f} rows/s (runs: {', '.join(f'{r:.0f}' for r in rates)}); "
-          f"scroll only {scroll:.0f}; naive per-pixel {naive:.0f}")
-    print(f"  lucenta / scroll-only ceiling = {rate / scroll:.1%}; lucenta / naive = {rate / naive:.1f}x")
-    print(f"  start to first row on the screen: {', '.join(f'{1000 * f:.0f} ms' for f in firsts)}")
-    print(f"  key press to the process's end: {', '.join(f'{1000 * e:.1f} ms' for e in exits)}")
+    print(f"{WIDTH}x{HEIGHT}, {seconds:.0f} s a measure; scroll only {scroll:.0f} rows/s, naive per-pixel {naive:.0f}")
+    print(f"  {'speed':<13} {'rows/s':>8} {'lucenta':>8} {'X server':>9} {'together':>9} {'first row':>10} "
+          f"{'key to end':>11}")
+    for name, args in SPEEDS:
+        started = time.monotonic()
+        process = subprocess.Popen([lucenta, "-s", *args], cwd=work, env=env)
+        first = wait_for_first_row(process, started)
+        time.sleep(1)
+        client, server = cpu_shares(process.pid, seconds)
+        rate = count_rows(plain_hunt_steps(WIDTH), 2 * WIDTH, seconds)
+        to_end = key_to_exit(process)
+        print(f"  {name:<13} {rate:8.0f} {client:8.1%} {server:9.1%} {client + server:9.1%} "
+              f"{1000 * first:8.0f} ms {1000 * to_end:8.1f} ms")
+        if args == ["--speed", "0"]:
+            print(f"  unpaced / scroll-only ceiling = {rate / scroll:.1%}; unpaced / naive = {rate / naive:.1f}x")
     subprocess.run(["rm", "-rf", work])
 
 

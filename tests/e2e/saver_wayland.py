@@ -16,15 +16,15 @@ import time
 
 from screen_checks import Picture, check, ended, summary, wait_for
 
-lucenta, render, notation, pointer_client = (os.path.abspath(arg) for arg in sys.argv[1:5])
 OUTPUTS = {"HEADLESS-1": (800, 600), "HEADLESS-2": (640, 480)}
 AS_NOBODY = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"]
 
 
 class HeadlessSway:
-    """sway without a display of its own, with the outputs of OUTPUTS, in a runtime folder of its own."""
+    """sway without a display of its own, with the outputs given ({name: (width, height)}), in a runtime
+    folder of its own."""
 
-    def __init__(self, root):
+    def __init__(self, root, outputs):
         self.home = os.path.join(root, "home")
         runtime = os.path.join(root, "runtime")
         for folder, mode in ((self.home, 0o755), (runtime, 0o700)):
@@ -43,8 +43,9 @@ class HeadlessSway:
         if not wait_for(lambda: sockets("sway-ipc") and sockets("wayland-"), 10):
             raise RuntimeError("headless sway did not start")
         self.env.update(WAYLAND_DISPLAY=sockets("wayland-")[0], SWAYSOCK=os.path.join(runtime, sockets("sway-ipc")[0]))
-        self.msg("create_output")
-        for name, (width, height) in OUTPUTS.items():
+        for _ in range(len(outputs) - 1):
+            self.msg("create_output")
+        for name, (width, height) in outputs.items():
             self.msg("output", name, "mode", "--custom", f"{width}x{height}@60Hz")
         display_file = os.path.join(self.home, "display")
         self.msg("exec", f"echo $DISPLAY > {display_file}")
@@ -63,9 +64,11 @@ class HeadlessSway:
     def msg(self, *words):
         self.run("swaymsg", "--", *words, capture_output=True, check=True)
 
-    def screenshot(self, output):
-        """The output's pixels as RGB bytes, three a pixel, row after row (grim's PPM without its header)."""
-        ppm = self.run("grim", "-o", output, "-t", "ppm", "-", capture_output=True, check=True).stdout
+    def screenshot(self, output, region=None):
+        """The output's pixels (or those of a region "X,Y WxH" of the layout) as RGB bytes, three a pixel, row
+        after row: grim's PPM without its header."""
+        where = ["-g", region] if region else ["-o", output]
+        ppm = self.run("grim", *where, "-t", "ppm", "-", capture_output=True, check=True).stdout
         header_end, fields = 0, 0
         while fields < 4:  # "P6", width, height, maximum: each ended by white space
             while ppm[header_end:header_end + 1].isspace():
@@ -151,9 +154,11 @@ def test_x11_saver_under_xwayland(sway, logs):
 
 
 def main():
+    global lucenta, render, notation, pointer_client
+    lucenta, render, notation, pointer_client = (os.path.abspath(arg) for arg in sys.argv[1:5])
     root = tempfile.mkdtemp()
     os.chmod(root, 0o755)
-    sway = HeadlessSway(root)
+    sway = HeadlessSway(root, OUTPUTS)
     try:
         logs = palettes(sway)
         test_native_saver(sway, logs)
@@ -164,4 +169,5 @@ def main():
     return summary()
 
 
-sys.exit(main())
+if __name__ == "__main__":
+    sys.exit(main())

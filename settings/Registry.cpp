@@ -48,7 +48,10 @@ bool CRegistry::OpenKey(const std::u16string& path, RegRoot root, std::uint32_t 
     if ((m_nMode & modeCreate) != 0) {
         access |= RegAccess::CreateSubKey;
     }
-    return Attach(CreateRegistryKey(root, path, access));
+    std::string reason;
+    const bool opened = Attach(CreateRegistryKey(root, path, access, reason));
+    m_openFailure = m_hKey ? "" : reason;
+    return opened;
 }
 
 bool CRegistry::Attach(std::unique_ptr<IRegistryKey> key) {
@@ -109,8 +112,20 @@ CRegEntry& CRegistry::GetEntry(std::u16string_view name) {
 
 void CRegistry::WriteValue(const std::u16string& name, std::uint32_t type, const std::uint8_t* data,
                            std::size_t size) {
-    if ((m_nMode & modeLoading) == 0 && m_hKey) {
-        m_hKey->SetValue(name, type, data, size);
+    if ((m_nMode & modeLoading) != 0) {
+        return;
+    }
+    std::string failure = m_openFailure;  // empty for a store that was never to be bound
+    if (m_hKey) {
+        if (m_hKey->SetValue(name, type, data, size, failure)) {
+            return;
+        }
+        if (failure.empty()) {
+            failure = "the value was refused";
+        }
+    }
+    if (m_writeFailure.empty()) {
+        m_writeFailure = failure;
     }
 }
 

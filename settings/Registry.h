@@ -65,7 +65,7 @@ class CRegistry {
 
     // Binds the store to root\path (created when missing in create mode) and loads
     // its values. False when the key can be neither opened nor created: the store
-    // then lives in memory only.
+    // then lives in memory only, and every later assignment is a write failure.
     bool OpenKey(const std::u16string& path, RegRoot root, std::uint32_t access);
     // Binds the store to a key that is already open and loads its values; false
     // (store in memory only) when `key` is null.
@@ -74,6 +74,12 @@ class CRegistry {
     // Unbinds the store: later assignments live in memory only.
     void CloseKey() { m_hKey.reset(); }
     bool IsOpen() const { return m_hKey != nullptr; }
+
+    // Why an assignment since the last ClearWriteFailure did not reach the key (the
+    // first such): the key could not be opened, or the platform refused the write.
+    // Empty when every one reached it, and always for a store never bound to a key.
+    const std::string& WriteFailure() const { return m_writeFailure; }
+    void ClearWriteFailure() { m_writeFailure.clear(); }
 
     // The entry of that name (ASCII letters compared without case), created without
     // a value when missing. Never fails; the reference lives as long as the store.
@@ -85,6 +91,8 @@ class CRegistry {
                     std::size_t size);
 
     std::unique_ptr<IRegistryKey> m_hKey;
+    std::string m_openFailure;  // why OpenKey could not bind the store
+    std::string m_writeFailure;
     std::uint32_t m_nMode;
     std::vector<std::unique_ptr<CRegEntry>> m_entries;
 };

@@ -42,12 +42,13 @@ class IRegistryKey {
     // than dataCapacity bytes.
     virtual bool EnumValue(std::uint32_t index, std::size_t nameCapacity, std::size_t dataCapacity,
                            RegValue& value) = 0;
-    // Writes one value; a failure is not reported.
-    virtual void SetValue(const std::u16string& name, std::uint32_t type, const std::uint8_t* data,
-                          std::size_t size) = 0;
+    // Writes one value; false, with the system's reason (UTF-8), when it cannot.
+    virtual bool SetValue(const std::u16string& name, std::uint32_t type, const std::uint8_t* data,
+                          std::size_t size, std::string& reason) = 0;
 };
 
-// Creates (when missing) and opens root\path with the access asked for; nullptr
-// when the key can be neither opened nor created. Provided by each platform.
+// Creates (when missing) and opens root\path with the access asked for; nullptr,
+// with the system's reason (UTF-8), when the key can be neither opened nor
+// created. Provided by each platform.
 std::unique_ptr<IRegistryKey> CreateRegistryKey(RegRoot root, const std::u16string& path,
-                                                std::uint32_t access);
+                                                std::uint32_t access, std::string& reason);

@@ -14,12 +14,19 @@ void CSettingsDialogState::Load() {
     m_nShowTreble = m_settings.Config().GetEntry(kShowTreble).GetInteger();
 }
 
-void CSettingsDialogState::Save() {
-    CSettings::SetInteger(m_settings.Config().GetEntry(kMethod), m_nMethodIndex);
-    CSettings::SetInteger(m_settings.Config().GetEntry(kShowTreble), m_nShowTreble);
+bool CSettingsDialogState::Save(std::string& message) {
+    CRegistry& config = m_settings.Config();
+    config.ClearWriteFailure();
+    CSettings::SetInteger(config.GetEntry(kMethod), m_nMethodIndex);
+    CSettings::SetInteger(config.GetEntry(kShowTreble), m_nShowTreble);
     if (m_nSpeed) {
-        CSettings::SetInteger(m_settings.Config().GetEntry(kSpeed), *m_nSpeed);
+        CSettings::SetInteger(config.GetEntry(kSpeed), *m_nSpeed);
     }
+    if (config.WriteFailure().empty()) {
+        return true;
+    }
+    message = "The settings could not be stored.\n\n" + config.WriteFailure();
+    return false;
 }
 
 std::optional<int> CSettingsDialogState::StoredSpeed() {
@@ -30,18 +37,13 @@ bool NamesMethod(int nMethodIndex) {
     return nMethodIndex < std::numeric_limits<int>::max() && FindMethod(nMethodIndex + 1) != nullptr;
 }
 
-bool ExportMethodText(int nMethodIndex, const std::filesystem::path& path) {
+bool ExportMethodText(int nMethodIndex, const std::filesystem::path& path, std::string& reason) {
     if (!NamesMethod(nMethodIndex)) {
+        reason = "no method to export";
         return false;
     }
     const CPlaceNotation notation(12, nMethodIndex + 1);
-    const TextFileHandle file = OpenTextFile(path, 1);
-    if (file == 0) {
-        return false;
-    }
-    WriteTextLine(file, LeadText(notation), 0);
-    CloseTextFile(file);
-    return true;
+    return ReplaceTextFile(path, LeadText(notation), reason);
 }
 
 namespace {
@@ -76,7 +78,7 @@ std::filesystem::path WithDefaultExtension(const std::filesystem::path& name) {
     return withExtension;
 }
 
-ExportResult ExportNotation(int nMethodIndex, IFileChooser& chooser) {
+ExportResult ExportNotation(int nMethodIndex, IFileChooser& chooser, std::string& message) {
     if (!NamesMethod(nMethodIndex)) {
         return ExportResult::NoMethod;
     }
@@ -84,5 +86,10 @@ ExportResult ExportNotation(int nMethodIndex, IFileChooser& chooser) {
     if (!path) {
         return ExportResult::Cancelled;
     }
-    return ExportMethodText(nMethodIndex, *path) ? ExportResult::Written : ExportResult::NotWritten;
+    std::string reason;
+    if (ExportMethodText(nMethodIndex, *path, reason)) {
+        return ExportResult::Written;
+    }
+    message = "The notation could not be written to " + path->u8string() + ".\n\n" + reason;
+    return ExportResult::NotWritten;
 }

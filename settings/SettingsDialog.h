@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
 
 #include "resources/resource.h"
 #include "settings/Settings.h"
@@ -52,8 +53,9 @@ class CSettingsDialogState {
     // "Method" and "Show Treble" as stored (0 when there is no value).
     void Load();
     // Writes "Method" and "Show Treble" as "%d" text, each at once, and "Speed"
-    // too when a dialog that offers it has set m_nSpeed.
-    void Save();
+    // too when a dialog that offers it has set m_nSpeed. False when they could not
+    // all be stored: `message` then says why, for the dialog to show.
+    bool Save(std::string& message);
     // "Speed" as stored; std::nullopt when it has none that counts.
     std::optional<int> StoredSpeed();
 
@@ -88,12 +90,18 @@ enum class ExportResult { NoMethod, Cancelled, Written, NotWritten };
 // The dialog's export command for the method index: a method index that names no
 // method asks for no file (the dialog beeps); otherwise the chooser asks for one
 // and the lead's text is written there. The dialog's state is left as it was.
-ExportResult ExportNotation(int nMethodIndex, IFileChooser& chooser);
+// NotWritten comes with `message`, which says what could not be written and why,
+// for the dialog to show.
+ExportResult ExportNotation(int nMethodIndex, IFileChooser& chooser, std::string& message);
 
 // Whether method number nMethodIndex + 1 names a method whose notation can be exported.
 bool NamesMethod(int nMethodIndex);
 
 // Writes one lead of method number nMethodIndex + 1 at 12 bells as one line of
-// place notation, without a line end. A method index that names no method
-// creates no file; false then, or when the file cannot be created.
-bool ExportMethodText(int nMethodIndex, const std::filesystem::path& path);
+// place notation, without a line end: the file holds the whole line or is left as
+// it was. A method index that names no method creates no file; false then, or
+// (with the reason) when the file cannot be written.
+bool ExportMethodText(int nMethodIndex, const std::filesystem::path& path, std::string& reason);
+
+// The caption of the message boxes the dialog shows when a save or an export fails.
+inline constexpr char kFailureCaption[] = "Lucenta";

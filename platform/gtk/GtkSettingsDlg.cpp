@@ -281,8 +281,20 @@ void CGtkSettingsDlg::OnOk() {
     m_state.m_nShowTreble = gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(m_showTreble)) ? 1 : 0;
     gtk_spin_button_update(GTK_SPIN_BUTTON(m_speed));  // takes what was typed
     m_state.m_nSpeed = gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(m_speed));
-    m_state.Save();
+    std::string failure;
+    if (!m_state.Save(failure)) {
+        ShowFailure(failure);  // the dialog stays open: the user may try again or cancel
+        return;
+    }
     Close();
+}
+
+void CGtkSettingsDlg::ShowFailure(const std::string& message) {
+    GtkWidget* box = gtk_message_dialog_new(GTK_WINDOW(m_window), GTK_DIALOG_MODAL, GTK_MESSAGE_ERROR,
+                                            GTK_BUTTONS_OK, "%s", message.c_str());
+    gtk_window_set_title(GTK_WINDOW(box), kFailureCaption);
+    gtk_dialog_run(GTK_DIALOG(box));
+    gtk_widget_destroy(box);
 }
 
 void CGtkSettingsDlg::OnSelectionChanged() {
@@ -300,9 +312,17 @@ void CGtkSettingsDlg::OnSelectionChanged() {
 
 void CGtkSettingsDlg::OnExport() {
     CGtkFileChooser chooser(GTK_WINDOW(m_window));
-    if (ExportNotation(m_state.m_nMethodIndex, chooser) == ExportResult::NoMethod) {
-        gdk_display_beep(
-            gtk_widget_get_display(m_window));  // no method to write: refuse rather than ask for a file
+    std::string failure;
+    switch (ExportNotation(m_state.m_nMethodIndex, chooser, failure)) {
+        case ExportResult::NoMethod:
+            gdk_display_beep(gtk_widget_get_display(m_window));  // no method to write: refuse rather than ask
+            break;
+        case ExportResult::NotWritten:
+            ShowFailure(failure);
+            break;
+        case ExportResult::Cancelled:
+        case ExportResult::Written:
+            break;
     }
 }
 

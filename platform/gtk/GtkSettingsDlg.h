@@ -3,6 +3,7 @@
 #include <gtk/gtk.h>
 
 #include <array>
+#include <string>
 
 #include "settings/SettingsDialog.h"
 
@@ -34,6 +35,8 @@ class CGtkSettingsDlg {
     void OnOk();
     void Close();
     void OnExport();
+    // A message box over the dialog: a save or an export failed, and why.
+    void ShowFailure(const std::string& message);
     void OnSelectionChanged();
     bool HasSelection() const;
     bool OnKeyPress(const GdkEventKey& key);

@@ -1,7 +1,8 @@
 // The Linux stand-in for HKEY_CURRENT_USER: one file in the registry export
 // format, $XDG_CONFIG_HOME/lucenta/registry.reg. Every write is one atomic update
 // under an exclusive lock, so concurrent writers never lose each other's values
-// and a crash leaves either the old or the new file.
+// and a crash leaves either the old or the new file. A registry.reg that is a
+// symbolic link stays one: its target is read and replaced.
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
@@ -15,13 +16,15 @@
 #include <ctime>
 #include <functional>
 
+#include "platform/posix/FileDescriptor.h"
 #include "platform/posix/RegFileFormat.h"
 #include "platform/posix/Utf8.h"
+#include "platform/posix/WholeFile.h"
 #include "settings/RegistryKey.h"
 
 namespace {
 
-constexpr off_t kMaxFileSize = 16 * 1024 * 1024;
+constexpr std::size_t kMaxFileSize = 16 * 1024 * 1024;
 
 void Warn(const std::string& message) {
     std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, message.c_str());
@@ -52,65 +55,6 @@ bool MakeDirectories(const std::string& path) {
     }
 }
 
-class FileDescriptor {
-  public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor() {
-        if (m_fd >= 0) {
-            close(m_fd);
-        }
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return m_fd; }
-
-  private:
-    int m_fd;
-};
-
-bool WriteAll(int fd, const std::string& data) {
-    for (std::size_t done = 0; done < data.size();) {
-        const ssize_t n = write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-enum class ReadResult { Ok, Missing, Failed };
-
-ReadResult ReadAll(const std::string& path, std::string& data) {
-    FileDescriptor fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) {
-        return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
-    }
-    struct stat info {};
-    if (fstat(fd.get(), &info) != 0 || info.st_size > kMaxFileSize) {
-        data.assign(1, '\xFF');  // too large to be a settings file: treated as unreadable
-        return ReadResult::Ok;
-    }
-    data.clear();
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = read(fd.get(), buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0) {
-            return ReadResult::Failed;
-        }
-        if (n == 0) {
-            return ReadResult::Ok;
-        }
-        data.append(buffer, static_cast<std::size_t>(n));
-    }
-}
-
 // The settings file of one directory, read and rewritten whole under its lock.
 class RegistryFile {
   public:
@@ -120,39 +64,47 @@ class RegistryFile {
     const std::string& Path() const { return m_path; }
 
     // Runs `change` on the current contents under the lock; when it reports a change
-    // the result replaces the file atomically. False when the file cannot be read
-    // or written.
-    bool Update(const std::function<bool(RegFile&)>& change) {
+    // the result replaces the file atomically. False, with the reason, when the file
+    // cannot be read or written.
+    bool Update(const std::function<bool(RegFile&)>& change, std::string& reason) {
         FileDescriptor lock(open(m_lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
         if (lock.get() < 0) {
+            reason = std::strerror(errno);
             return false;
         }
         while (flock(lock.get(), LOCK_EX) != 0) {
             if (errno != EINTR) {
+                reason = std::strerror(errno);
                 return false;
             }
         }
         RegFile contents;
         bool salvaged = false;
-        if (!Load(contents, salvaged)) {
+        if (!Load(contents, salvaged, reason)) {
             return false;
         }
         const bool changed = change(contents);
         // What was read of a damaged file is written back at once: its original has moved aside.
-        return !(changed || salvaged) || Store(contents);
+        return !(changed || salvaged) || ReplaceWholeFile(m_path, FormatRegFile(contents), {}, reason);
     }
 
   private:
     // `salvaged` is set when the file had lines that could not be read: the
     // original is moved aside and `contents` holds every value that could.
-    bool Load(RegFile& contents, bool& salvaged) {
+    bool Load(RegFile& contents, bool& salvaged, std::string& reason) {
         std::string data;
-        switch (ReadAll(m_path, data)) {
-            case ReadResult::Missing:
+        std::string readFailure;
+        switch (ReadWholeFile(m_path, kMaxFileSize, data, readFailure)) {
+            case ReadStatus::Missing:
                 return true;
-            case ReadResult::Failed:
-                return false;
-            case ReadResult::Ok:
+            case ReadStatus::Failed:
+                if (!IsRegularFile()) {
+                    reason = m_path + ": " + readFailure;  // a device or a FIFO is never moved aside
+                    return false;
+                }
+                data.assign(1, '\xFF');  // too large to be a settings file: unreadable
+                break;
+            case ReadStatus::Ok:
                 break;
         }
         if (auto parsed = ParseRegFile(data)) {
@@ -164,7 +116,7 @@ class RegistryFile {
         for (const std::size_t line : dropped) {
             Warn(m_path + ":" + std::to_string(line) + ": this line could not be read and is left out");
         }
-        if (!MoveAside(readable.has_value())) {
+        if (!MoveAside(readable.has_value(), reason)) {
             return false;
         }
         if (readable) {
@@ -174,43 +126,31 @@ class RegistryFile {
         return true;
     }
 
-    // A file that could not be read whole is never overwritten: it is kept under a new name.
-    bool MoveAside(bool partlyRead) {
+    bool IsRegularFile() const {
+        struct stat info {};
+        return stat(m_path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    }
+
+    // A file that could not be read whole is never overwritten: it is kept under a
+    // new name beside it (beside the link's target, for a link).
+    bool MoveAside(bool partlyRead, std::string& reason) {
         char stamp[32];
         const std::time_t now = std::time(nullptr);
         std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", std::localtime(&now));
-        std::string aside = m_path + ".unreadable-" + stamp;
+        const std::string target = FollowLinks(m_path);
+        std::string aside = target + ".unreadable-" + stamp;
         for (int n = 2; access(aside.c_str(), F_OK) == 0; ++n) {
-            aside = m_path + ".unreadable-" + stamp + "-" + std::to_string(n);
+            aside = target + ".unreadable-" + stamp + "-" + std::to_string(n);
         }
-        if (rename(m_path.c_str(), aside.c_str()) != 0) {
-            Warn("cannot read the settings file " + m_path + " nor move it aside: " + std::strerror(errno));
+        if (rename(target.c_str(), aside.c_str()) != 0) {
+            reason = std::strerror(errno);
+            Warn("cannot read the settings file " + m_path + " nor move it aside: " + reason);
             return false;
         }
         Warn("the settings file " + m_path + " could not be read" +
              (partlyRead
                   ? " whole; the original is kept as " + aside + " and every value that could be read stays"
                   : "; it is kept as " + aside + " and the settings start empty"));
-        return true;
-    }
-
-    bool Store(const RegFile& contents) {
-        const std::string temp = m_path + ".tmp";
-        {
-            FileDescriptor fd(open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
-            if (fd.get() < 0 || !WriteAll(fd.get(), FormatRegFile(contents)) || fsync(fd.get()) != 0) {
-                unlink(temp.c_str());
-                return false;
-            }
-        }
-        if (rename(temp.c_str(), m_path.c_str()) != 0) {
-            unlink(temp.c_str());
-            return false;
-        }
-        FileDescriptor dir(open(m_dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (dir.get() >= 0) {
-            fsync(dir.get());
-        }
         return true;
     }
 
@@ -246,19 +186,23 @@ class FileRegistryKey : public IRegistryKey {
         return true;
     }
 
-    void SetValue(const std::u16string& name, std::uint32_t type, const std::uint8_t* data,
-                  std::size_t size) override {
+    bool SetValue(const std::u16string& name, std::uint32_t type, const std::uint8_t* data, std::size_t size,
+                  std::string& reason) override {
         if ((m_access & RegAccess::SetValue) == 0 || !IsWritableName(name)) {
-            return;
+            reason = "the value cannot be written";
+            return false;
         }
         RegValue value{name, type, std::vector<std::uint8_t>(data, data + size)};
-        const bool written = m_file.Update([&](RegFile& contents) {
-            contents.GetKey(m_keyPath).SetValue(value);
-            return true;
-        });
+        const bool written = m_file.Update(
+            [&](RegFile& contents) {
+                contents.GetKey(m_keyPath).SetValue(value);
+                return true;
+            },
+            reason);
         if (!written) {
-            Warn("cannot write the settings file " + m_file.Path() + ": " + std::strerror(errno));
+            Warn("cannot write the settings file " + m_file.Path() + ": " + reason);
         }
+        return written;
     }
 
   private:
@@ -270,22 +214,29 @@ class FileRegistryKey : public IRegistryKey {
 
 }  // namespace
 
-std::unique_ptr<IRegistryKey> CreateRegistryKey(RegRoot, const std::u16string& path, std::uint32_t access) {
+std::unique_ptr<IRegistryKey> CreateRegistryKey(RegRoot, const std::u16string& path, std::uint32_t access,
+                                                std::string& reason) {
     const std::string dir = ConfigHome() + "/lucenta";
     const std::u16string keyPath = u"HKEY_CURRENT_USER\\" + path;
     RegistryFile file(dir);
     std::vector<RegValue> values;
-    const bool opened = MakeDirectories(dir) && file.Update([&](RegFile& contents) {
-        if (const RegFileKey* key = contents.FindKey(keyPath)) {
-            values = key->values;
-            return false;
-        }
-        contents.keys.push_back(RegFileKey{keyPath, {}});
-        return true;
-    });
+    const bool madeDirectory = MakeDirectories(dir);
+    if (!madeDirectory) {
+        reason = std::strerror(errno);
+    }
+    const bool opened = madeDirectory && file.Update(
+                                             [&](RegFile& contents) {
+                                                 if (const RegFileKey* key = contents.FindKey(keyPath)) {
+                                                     values = key->values;
+                                                     return false;
+                                                 }
+                                                 contents.keys.push_back(RegFileKey{keyPath, {}});
+                                                 return true;
+                                             },
+                                             reason);
     if (!opened) {
-        Warn("cannot use the settings file in " + dir + " (" + std::strerror(errno) +
-             "); settings are kept in memory only");
+        reason = "the settings file in " + dir + " cannot be used: " + reason;
+        Warn(reason + "; settings are kept in memory only");
         return nullptr;
     }
     return std::make_unique<FileRegistryKey>(std::move(file), keyPath, access, std::move(values));

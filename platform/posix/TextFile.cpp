@@ -2,22 +2,28 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <string>
 
+#include "platform/posix/WholeFile.h"
+
 // Handles are the descriptor plus one, so that 0 stays free to mean "not open".
 
 TextFileHandle OpenTextFile(const std::filesystem::path& name, int create) {
-    const int flags = O_WRONLY | O_CLOEXEC | (create != 0 ? O_CREAT : 0);
+    // Not blocking: a FIFO without a reader is refused at once rather than waited on.
+    const int flags = O_WRONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | (create != 0 ? O_CREAT : 0);
     const int fd = open(name.c_str(), flags, 0666);
     if (fd < 0) {
         return 0;
     }
     // No sharing: a file another writer holds is not opened, and it is only
     // truncated once the lock is ours.
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0 || (create != 0 && ftruncate(fd, 0) != 0)) {
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || flock(fd, LOCK_EX | LOCK_NB) != 0 ||
+        (create != 0 && ftruncate(fd, 0) != 0)) {
         close(fd);
         return 0;
     }
@@ -49,4 +55,10 @@ void CloseTextFile(TextFileHandle file) {
     if (file != 0) {
         close(static_cast<int>(file - 1));
     }
+}
+
+bool ReplaceTextFile(const std::filesystem::path& name, std::string_view text, std::string& reason) {
+    const mode_t mask = umask(0);
+    umask(mask);
+    return ReplaceWholeFile(name.string(), text, {0666 & ~mask, nullptr}, reason);
 }

@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "platform/win32/SystemErrorText.h"
 #include "platform/win32/WideText.h"
 #include "settings/RegistryKey.h"
 
@@ -38,9 +39,11 @@ class Win32RegistryKey : public IRegistryKey {
         return true;
     }
 
-    void SetValue(const std::u16string& name, std::uint32_t type, const std::uint8_t* data,
-                  std::size_t size) override {
-        RegSetValueExW(m_hKey, AsWide(name), 0, type, data, static_cast<DWORD>(size));
+    bool SetValue(const std::u16string& name, std::uint32_t type, const std::uint8_t* data, std::size_t size,
+                  std::string& reason) override {
+        const LONG result = RegSetValueExW(m_hKey, AsWide(name), 0, type, data, static_cast<DWORD>(size));
+        reason = result == ERROR_SUCCESS ? "" : SystemErrorText(static_cast<DWORD>(result));
+        return result == ERROR_SUCCESS;
     }
 
   private:
@@ -58,10 +61,12 @@ HKEY RootHandle(RegRoot root) {
 }  // namespace
 
 std::unique_ptr<IRegistryKey> CreateRegistryKey(RegRoot root, const std::u16string& path,
-                                                std::uint32_t access) {
+                                                std::uint32_t access, std::string& reason) {
     HKEY hKey = nullptr;
-    if (RegCreateKeyExW(RootHandle(root), AsWide(path), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr,
-                        &hKey, nullptr) != ERROR_SUCCESS) {
+    const LONG result = RegCreateKeyExW(RootHandle(root), AsWide(path), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                        access, nullptr, &hKey, nullptr);
+    if (result != ERROR_SUCCESS) {
+        reason = SystemErrorText(static_cast<DWORD>(result));
         return nullptr;
     }
     return std::make_unique<Win32RegistryKey>(hKey);

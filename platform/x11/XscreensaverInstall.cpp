@@ -1,33 +1,63 @@
 #include "platform/x11/XscreensaverInstall.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <vector>
+
+#include "platform/posix/WholeFile.h"
 
 namespace {
 
 constexpr const char* kEntryIndent = "\t\t\t\t";
 constexpr const char* kEntryEnd = "\t\t\t\t    \\n";  // the entry's "\n", aligned as xscreensaver aligns it
 constexpr const char* kProgramsLine = "programs:\t\t\t\t\t\t\t      \\";
+constexpr std::size_t kMaxFileSize = 16 * 1024 * 1024;
 
-std::vector<std::string> SplitLines(const std::string& text) {
-    std::vector<std::string> lines;
+// A line of the file and the line end it had: "\n", "\r\n", or none for a last line without one.
+struct Line {
+    std::string body;
+    std::string end;
+};
+
+std::vector<Line> SplitLines(const std::string& text) {
+    std::vector<Line> lines;
     std::size_t start = 0;
     for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
-        lines.push_back(text.substr(start, end - start));
+        const bool crlf = end > start && text[end - 1] == '\r';
+        lines.push_back({text.substr(start, end - start - (crlf ? 1 : 0)), crlf ? "\r\n" : "\n"});
     }
     if (start < text.size()) {
-        lines.push_back(text.substr(start));  // a last line without its line end
+        lines.push_back({text.substr(start), ""});
     }
     return lines;
+}
+
+// New lines end as the file's first line does.
+std::string LineEndOf(const std::vector<Line>& lines) {
+    return lines.empty() || lines.front().end.empty() ? "\n" : lines.front().end;
+}
+
+std::string Join(const std::vector<Line>& lines) {
+    std::string text;
+    for (const Line& line : lines) {
+        text += line.body + line.end;
+    }
+    return text;
+}
+
+// Puts a new line before `position`; a line added after the last takes over its
+// line end (or its lack of one), and the old last line gets the file's.
+void InsertLine(std::vector<Line>& lines, std::size_t position, const std::string& body,
+                const std::string& eol) {
+    Line line{body, eol};
+    if (position == lines.size() && !lines.empty()) {
+        line.end = lines.back().end;
+        lines.back().end = eol;
+    }
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(position), line);
 }
 
 std::string Trim(const std::string& s) {
@@ -38,8 +68,8 @@ std::string Trim(const std::string& s) {
     return s.substr(first, s.find_last_not_of(" \t") - first + 1);
 }
 
-bool Continues(const std::string& line) {
-    return !line.empty() && line.back() == '\\';
+bool Continues(const std::string& body) {
+    return !body.empty() && body.back() == '\\';
 }
 
 bool IsProgramsLine(const std::string& line) {
@@ -76,11 +106,11 @@ bool IsLucenta(const std::string& program) {
 
 // The value of the resource on lines first..last: the lines joined without their
 // continuing backslashes, after the resource's name.
-std::string ValueOf(const std::vector<std::string>& lines, std::size_t first, std::size_t last) {
+std::string ValueOf(const std::vector<Line>& lines, std::size_t first, std::size_t last) {
     std::string value;
     for (std::size_t k = first; k <= last; ++k) {
-        const std::string& line = lines[k];
-        value += Continues(line) ? line.substr(0, line.size() - 1) : line;
+        const std::string& body = lines[k].body;
+        value += Continues(body) ? body.substr(0, body.size() - 1) : body;
     }
     return value.substr(value.find(':') + 1);
 }
@@ -99,17 +129,6 @@ bool ListsLucenta(const std::string& value) {
     }
 }
 
-std::string Join(const std::vector<std::string>& lines, bool finalLineEnd) {
-    std::string text;
-    for (std::size_t k = 0; k < lines.size(); ++k) {
-        text += lines[k];
-        if (k + 1 < lines.size() || finalLineEnd) {
-            text += '\n';
-        }
-    }
-    return text;
-}
-
 std::string QuotedForShell(const std::string& path) {
     if (path.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789/._+-") ==
         std::string::npos) {
@@ -122,75 +141,55 @@ std::string QuotedForShell(const std::string& path) {
     return quoted + "'";
 }
 
-enum class ReadResult { Ok, Missing, Failed };
+// What the file was when it was read: it is replaced only if it still is.
+struct FileStamp {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{};
+    bool operator==(const FileStamp& other) const {
+        return device == other.device && inode == other.inode && size == other.size &&
+               modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec;
+    }
+};
 
-ReadResult ReadFile(const std::string& path, std::string& text) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
-    }
-    std::ostringstream content;
-    content << in.rdbuf();
-    text = content.str();
-    return in.bad() ? ReadResult::Failed : ReadResult::Ok;
-}
-
-// Writes beside the target, then renames over it: the target is either the old
-// file or the new one, never a part of either.
-bool ReplaceFile(const std::string& path, const std::string& text, mode_t mode) {
-    const std::string temp = path + ".lucenta-tmp";
-    const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
-    if (fd < 0) {
-        return false;
-    }
-    bool ok = fchmod(fd, mode) == 0;
-    for (std::size_t done = 0; ok && done < text.size();) {
-        const ssize_t n = write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        ok = n > 0;
-        done += ok ? static_cast<std::size_t>(n) : 0;
-    }
-    ok = fsync(fd) == 0 && ok;
-    ok = close(fd) == 0 && ok;
-    if (!ok || rename(temp.c_str(), path.c_str()) != 0) {
-        unlink(temp.c_str());
-        return false;
-    }
-    return true;
+FileStamp StampOf(const struct stat& info) {
+    return {info.st_dev, info.st_ino, info.st_size, info.st_mtim};
 }
 
 }  // namespace
 
 std::optional<std::string> AddProgramEntry(const std::string& text, const std::string& command) {
-    std::vector<std::string> lines = SplitLines(text);
-    const bool finalLineEnd = text.empty() || text.back() == '\n';
+    std::vector<Line> lines = SplitLines(text);
+    const std::string eol = LineEndOf(lines);
     std::size_t first = 0;
-    while (first < lines.size() && !IsProgramsLine(lines[first])) {
+    while (first < lines.size() && !IsProgramsLine(lines[first].body)) {
         ++first;
     }
     if (first == lines.size()) {
-        lines.push_back(kProgramsLine);
-        lines.push_back(kEntryIndent + command + kEntryEnd + "\\");
-        lines.emplace_back();
-        return Join(lines, true);
+        if (!lines.empty()) {
+            lines.back().end = eol;
+        }
+        lines.push_back({kProgramsLine, eol});
+        lines.push_back({kEntryIndent + command + kEntryEnd + "\\", eol});
+        lines.push_back({"", eol});
+        return Join(lines);
     }
     std::size_t last = first;
-    while (Continues(lines[last]) && last + 1 < lines.size()) {
+    while (Continues(lines[last].body) && last + 1 < lines.size()) {
         ++last;
     }
     if (ListsLucenta(ValueOf(lines, first, last))) {
         return std::nullopt;
     }
     const std::string entry = kEntryIndent + command + kEntryEnd;
-    if (last > first && Trim(lines[last]).empty()) {
+    if (last > first && Trim(lines[last].body).empty()) {
         // xscreensaver's own layout: every entry goes on to the next line, and a
         // blank line ends the list.
-        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(last), entry + "\\");
+        InsertLine(lines, last, entry + "\\", eol);
     } else {
         // The list's last line now ends its entry and goes on to the new one.
-        std::string& end = lines[last];
+        std::string& end = lines[last].body;
         if (Continues(end)) {
             end.pop_back();  // the file ended inside the list
         }
@@ -199,9 +198,9 @@ std::optional<std::string> AddProgramEntry(const std::string& text, const std::s
             end += "\\n";
         }
         end += "\\";
-        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(last) + 1, entry);
+        InsertLine(lines, last + 1, entry, eol);
     }
-    return Join(lines, finalLineEnd);
+    return Join(lines);
 }
 
 std::string SaverCommand(const std::string& executable, const std::string& hackDirectory) {
@@ -217,18 +216,21 @@ std::string SaverCommand(const std::string& executable, const std::string& hackD
 
 void InstallInXscreensaver(const std::string& home, const std::string& command, std::ostream& out) {
     const std::string path = home + "/.xscreensaver";
+    struct stat before {};
+    const bool there = stat(path.c_str(), &before) == 0;
     std::string text;
-    switch (ReadFile(path, text)) {
-        case ReadResult::Missing:
+    std::string reason;
+    switch (ReadWholeFile(path, kMaxFileSize, text, reason)) {
+        case ReadStatus::Missing:
             out << "There is no " << path
                 << " yet: xscreensaver writes it the first time its settings are saved.\n"
                 << "Open xscreensaver's settings (xscreensaver-settings) once, then run 'lucenta -i' "
                    "again.\n";
             return;
-        case ReadResult::Failed:
-            out << "Cannot read " << path << ": " << std::strerror(errno) << "\n";
+        case ReadStatus::Failed:
+            out << "Cannot read " << path << ": " << reason << ".\n";
             return;
-        case ReadResult::Ok:
+        case ReadStatus::Ok:
             break;
     }
     const std::optional<std::string> added = AddProgramEntry(text, command);
@@ -236,11 +238,17 @@ void InstallInXscreensaver(const std::string& home, const std::string& command, 
         out << "Lucenta is in xscreensaver's list already (" << path << ").\n";
         return;
     }
-    struct stat info {};
-    const mode_t mode = stat(path.c_str(), &info) == 0 ? (info.st_mode & 07777) : 0644;
     const std::string backup = path + ".bak";
-    if (!ReplaceFile(backup, text, mode) || !ReplaceFile(path, *added, mode)) {
-        out << "Cannot write " << path << ": " << std::strerror(errno) << "; it is unchanged.\n";
+    const ReplaceOptions keepOwner{static_cast<mode_t>(before.st_mode & 07777), &before};
+    struct stat now {};
+    if (!there || stat(path.c_str(), &now) != 0 || !(StampOf(now) == StampOf(before))) {
+        out << path << " changed while Lucenta was being added to it (another program saved it); it is left "
+            << "as that program wrote it. Run 'lucenta -i' again.\n";
+        return;
+    }
+    if (!ReplaceWholeFile(backup, text, keepOwner, reason) ||
+        !ReplaceWholeFile(path, *added, keepOwner, reason)) {
+        out << "Cannot write " << path << ": " << reason << "; it is unchanged.\n";
         return;
     }
     out << "Lucenta is added to xscreensaver's list as \"" << command << "\" in " << path

@@ -298,6 +298,27 @@ def test_settings_dialog(work):
     check("the system menu's export writes the lead into a folder with a non-ASCII name",
           status == 0 and text == "-3-14-125-36-147-58-169-70-18-9-19-E-19-9-18-70-169-58-147-36-125-14-3-12", text)
 
+    os.chmod(target, 0o444)  # read-only
+    told = []
+
+    def save_over_read_only():
+        wait_for(lambda: window_named("Save As"), 15)
+        time.sleep(0.5)
+        # The chooser opens where the last export went: the whole path names the file.
+        subprocess.run(["xdotool", "type", "--delay", "40", "Z:" + target[:-4].replace("/", "\\")], env=env)
+        time.sleep(0.3)
+        key("Return")
+        wait_for(lambda: window_named("Error"), 10)  # Wine's overwrite question
+        time.sleep(0.5)
+        key("alt+y")
+        told.append(wait_for(lambda: window_named("Lucenta"), 10))
+        key("Return")
+
+    status = dialog(work, ["alt+space", "e", save_over_read_only,
+                           lambda: told.append(window_named("Settings")), "Escape"])
+    check("an export onto a read-only file says so in a message box; the dialog stays open; the file is as it was",
+          status == 0 and told[0] and told[1] and open(target, encoding="ascii").read() == text, told)
+
 
 def main():
     fresh_prefix()

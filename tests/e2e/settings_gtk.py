@@ -6,6 +6,7 @@ through the file chooser.
 usage: settings_gtk.py LUCENTA
 Needs DISPLAY (Xvfb) and xdotool."""
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -136,6 +137,32 @@ def test_export():
           and opened[-1] == [])
 
 
+def test_failures_are_told():
+    """The tests run as root, whom permissions do not stop: the settings folder and the export's file are
+    made impossible to write by putting something of another kind in their place."""
+    config = os.path.join(work, "config", "lucenta")
+    shutil.rmtree(config)
+    with open(config, "w") as blocker:
+        blocker.write("not a folder")
+    seen = []
+    look = lambda: seen.append((windows_named("Lucenta"), windows_named("Settings")))
+    status = dialog(["Return", lambda: wait_for(lambda: windows_named("Lucenta"), 5), look, "Return",
+                     "Escape"])
+    check("OK with settings that cannot be stored says so in a message box and keeps the dialog open",
+          status == 0 and seen[0][0] and seen[0][1], seen)
+    os.remove(config)
+
+    store(6, 1)
+    os.makedirs(os.path.join(work, "sub.txt", "in the way"))
+    seen.clear()
+    status = dialog(["ctrl+e", in_chooser(lambda: type_text("sub"), "Return",
+                                          lambda: wait_for(lambda: windows_named("Confirm Save As"), 5), "alt+y",
+                                          lambda: wait_for(lambda: windows_named("Lucenta"), 5), look, "Return"),
+                     "Escape"])
+    check("an export that cannot be written says so in a message box and keeps the dialog open",
+          status == 0 and seen and seen[0][0] and seen[0][1], seen)
+
+
 def test_no_display():
     result = subprocess.run([lucenta, "-c"], env=dict(env, DISPLAY=""), capture_output=True, text=True, timeout=20)
     check("without a display: status 1 and a line naming the display",
@@ -144,6 +171,7 @@ def test_no_display():
 
 test_choosing_and_storing()
 test_export()
+test_failures_are_told()
 test_no_display()
 subprocess.run(["rm", "-rf", work])
 sys.exit(summary())

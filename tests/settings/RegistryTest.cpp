@@ -244,3 +244,21 @@ TEST(Registry, OpensCreatesAndLoadsTheKeyThroughThePlatform) {
     EXPECT_EQ(again.GetEntry(u"Count").GetInteger(), -1);
     EXPECT_FALSE(again.GetEntry(u"Bottom").HasValue()) << "reading an entry wrote nothing";
 }
+
+TEST(Registry, AWriteTheKeyRefusesIsReportedUntilCleared) {
+    LoadedStore loaded({});
+    loaded.store.GetEntry(u"A").SetString(u"1");
+    EXPECT_EQ(loaded.store.WriteFailure(), "");
+    loaded.data->refusal = "Access is denied.";
+    loaded.store.GetEntry(u"B").SetString(u"2");
+    loaded.data->refusal = "Disk full";
+    loaded.store.GetEntry(u"C").SetString(u"3");
+    EXPECT_EQ(loaded.store.WriteFailure(), "Access is denied.") << "the first failure is the one kept";
+    EXPECT_EQ(std::u16string(loaded.store.GetEntry(u"C").GetString()), u"3") << "the value stays in memory";
+    loaded.store.ClearWriteFailure();
+    EXPECT_EQ(loaded.store.WriteFailure(), "");
+
+    CRegistry inMemory;  // never bound to a key: assignments are meant to stay in memory
+    inMemory.GetEntry(u"Gamma").SetNumber(2.4);
+    EXPECT_EQ(inMemory.WriteFailure(), "");
+}

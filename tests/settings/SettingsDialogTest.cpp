@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "ringing/PlaceNotation.h"
 #include "tests/support/RegistrySandbox.h"
 #include "tests/support/TempDirectory.h"
@@ -33,7 +36,8 @@ TEST(SettingsDialog, LoadsWhatIsStoredAndSavesAsText) {
     EXPECT_EQ(state.m_nShowTreble, 1);
     state.m_nMethodIndex = 5;
     state.m_nShowTreble = 0;
-    state.Save();
+    std::string failure;
+    EXPECT_TRUE(state.Save(failure)) << failure;
     CSettings stored;
     EXPECT_EQ(std::u16string(stored.Config().GetEntry(kMethod).GetString()), u"5");
     EXPECT_EQ(stored.Config().GetEntry(kShowTreble).GetType(), RegType::Sz);
@@ -50,14 +54,15 @@ TEST(SettingsDialog, CheckBoxTakesOnlyItsOwnStates) {
 
 TEST(SettingsDialog, ExportWritesOneLineWithoutLineEnd) {
     TempDirectory dir;
-    EXPECT_TRUE(ExportMethodText(5, "kent.txt"));
+    std::string reason;
+    EXPECT_TRUE(ExportMethodText(5, "kent.txt", reason));
     EXPECT_EQ(dir.Read("kent.txt"), "34-34.1-12-1-12-1-12-1-12-1-12-1-12-1-12-1-12-1-12-1-12-1.1");
-    EXPECT_TRUE(ExportMethodText(9, "cray.txt"));
+    EXPECT_TRUE(ExportMethodText(9, "cray.txt", reason));
     EXPECT_EQ(dir.Read("cray.txt"),
               "-56-14-56-36-34-58-34-70-34-9T-34-1T-34-9T-34-70-34-58-34-36-56-14-56-12");
     const std::filesystem::path folder = dir.Path() / std::filesystem::u8path(u8"Gl\u00f6ckner");
     std::filesystem::create_directory(folder);
-    EXPECT_TRUE(ExportMethodText(7, folder / "stedman.txt"));
+    EXPECT_TRUE(ExportMethodText(7, folder / "stedman.txt", reason));
     EXPECT_EQ(dir.Read(folder / "stedman.txt"), "3.1.E.3.1.3.1.3.E.1.3.1");
 }
 
@@ -65,7 +70,8 @@ TEST(SettingsDialog, ExportOfNoMethodCreatesNoFile) {
     TempDirectory dir;
     for (int index : {8, -1, -2, 10, 2147483647, -2147483647 - 1}) {
         EXPECT_FALSE(NamesMethod(index)) << index;
-        EXPECT_FALSE(ExportMethodText(index, "none.txt")) << index;
+        std::string reason;
+        EXPECT_FALSE(ExportMethodText(index, "none.txt", reason)) << index;
         EXPECT_FALSE(std::filesystem::exists(dir.Path() / "none.txt")) << index;
     }
     EXPECT_TRUE(NamesMethod(0));
@@ -100,17 +106,40 @@ TEST(SettingsDialog, ExportAsksForAFileOnlyForAMethodAndAddsTheExtension) {
     };
     TempDirectory dir;
     FakeChooser chooser;
-    EXPECT_EQ(ExportNotation(8, chooser), ExportResult::NoMethod);
+    std::string message;
+    EXPECT_EQ(ExportNotation(8, chooser, message), ExportResult::NoMethod);
     EXPECT_EQ(chooser.asked, 0);
-    EXPECT_EQ(ExportNotation(0, chooser), ExportResult::Cancelled);
+    EXPECT_EQ(ExportNotation(0, chooser, message), ExportResult::Cancelled);
     chooser.answer = dir.Path() / "hunt.txt";
-    EXPECT_EQ(ExportNotation(0, chooser), ExportResult::Written);
+    EXPECT_EQ(ExportNotation(0, chooser, message), ExportResult::Written);
     EXPECT_EQ(dir.Read("hunt.txt"), "-1");
     chooser.answer = dir.Path() / "no such folder" / "x.txt";
-    EXPECT_EQ(ExportNotation(0, chooser), ExportResult::NotWritten);
+    EXPECT_EQ(ExportNotation(0, chooser, message), ExportResult::NotWritten);
+    const std::size_t reason = message.find("\n\n");
+    EXPECT_NE(message.find("x.txt"), std::string::npos) << "the message names the file: " << message;
+    ASSERT_NE(reason, std::string::npos) << message;
+    EXPECT_GT(message.size(), reason + 2) << "and gives the system's reason after it";
 
     EXPECT_EQ(WithDefaultExtension("lead"), "lead.txt");
     EXPECT_EQ(WithDefaultExtension("dir.d/lead"), "dir.d/lead.txt");
     EXPECT_EQ(WithDefaultExtension("lead.dat"), "lead.dat");
     EXPECT_EQ(WithDefaultExtension(".hidden"), ".hidden.txt");
+}
+
+TEST(SettingsDialog, SettingsThatCannotBeStoredAreReportedNotLost) {
+    RegistrySandbox sandbox;
+#ifdef _WIN32
+    GTEST_SKIP() << "the user's own registry key cannot be made unwritable here";
+#else
+    // The settings folder is a file: the settings file can be neither read nor written.
+    std::filesystem::create_directories(sandbox.ConfigHome());
+    std::ofstream(sandbox.ConfigHome() + "/lucenta") << "in the way";
+    CSettingsDialogState state;
+    state.Load();
+    state.m_nMethodIndex = 3;
+    std::string message;
+    EXPECT_FALSE(state.Save(message));
+    EXPECT_EQ(message.rfind("The settings could not be stored.\n\n", 0), 0u) << message;
+    EXPECT_NE(message.find("Not a directory"), std::string::npos) << "the system's own reason: " << message;
+#endif
 }

@@ -11,6 +11,7 @@
 struct MemoryKeyData {
     std::vector<RegValue> values;
     std::vector<RegValue> writes;
+    std::string refusal;  // when set, every write fails with this reason
 };
 
 class MemoryRegistryKey : public IRegistryKey {
@@ -30,9 +31,14 @@ class MemoryRegistryKey : public IRegistryKey {
         value = stored;
         return true;
     }
-    void SetValue(const std::u16string& name, std::uint32_t type, const std::uint8_t* data,
-                  std::size_t size) override {
+    bool SetValue(const std::u16string& name, std::uint32_t type, const std::uint8_t* data, std::size_t size,
+                  std::string& reason) override {
+        if (!m_data->refusal.empty()) {
+            reason = m_data->refusal;
+            return false;
+        }
         m_data->writes.push_back({name, type, std::vector<std::uint8_t>(data, data + size)});
+        return true;
     }
 
   private:

@@ -1,5 +1,6 @@
 #include "platform/win32/settings/SettingsDlg.h"
 
+#include "platform/win32/SystemErrorText.h"
 #include "platform/win32/settings/SaveFileChooser.h"
 
 namespace {
@@ -32,8 +33,16 @@ BOOL CSettingsDlg::OnInitDialog() {
 
 void CSettingsDlg::OnOK() {
     UpdateData(TRUE);
-    m_state.Save();
+    std::string failure;
+    if (!m_state.Save(failure)) {
+        ShowFailure(failure);  // the dialog stays open: the user may try again or cancel
+        return;
+    }
     CDialog::OnOK();
+}
+
+void CSettingsDlg::ShowFailure(const std::string& message) const {
+    MessageBoxW(m_hWnd, FromUtf8(message).c_str(), FromUtf8(kFailureCaption).c_str(), MB_OK | MB_ICONERROR);
 }
 
 BOOL CSettingsDlg::OnCommand(WORD id, WORD code) {
@@ -58,7 +67,16 @@ INT_PTR CSettingsDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void CSettingsDlg::ExportMethodText() {
     CSaveFileChooser chooser(m_hWnd);
-    if (ExportNotation(m_state.m_nMethodIndex, chooser) == ExportResult::NoMethod) {
-        MessageBeep(MB_ICONWARNING);  // no method to write: refuse rather than ask for a file
+    std::string failure;
+    switch (ExportNotation(m_state.m_nMethodIndex, chooser, failure)) {
+        case ExportResult::NoMethod:
+            MessageBeep(MB_ICONWARNING);  // no method to write: refuse rather than ask for a file
+            break;
+        case ExportResult::NotWritten:
+            ShowFailure(failure);
+            break;
+        case ExportResult::Cancelled:
+        case ExportResult::Written:
+            break;
     }
 }

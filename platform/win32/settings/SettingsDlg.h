@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "platform/win32/framework/Dialog.h"
 #include "settings/SettingsDialog.h"
 
@@ -18,6 +20,8 @@ class CSettingsDlg : public CDialog {
 
   private:
     void ExportMethodText();
+    // A message box over the dialog: a save or an export failed, and why.
+    void ShowFailure(const std::string& message) const;
 
     HWND m_wndMethodList = nullptr;
     CSettingsDialogState m_state;

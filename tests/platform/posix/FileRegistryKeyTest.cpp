@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -200,5 +201,43 @@ TEST(FileRegistryKey, WriterKilledMidwayLeavesAFileThatParses) {
         const RegFileKey* written = const_cast<RegFile&>(*parsed).FindKey(u"HKEY_CURRENT_USER\\" + key);
         ASSERT_NE(written, nullptr);
         EXPECT_FALSE(written->values.empty());
+    }
+}
+
+TEST(FileRegistryKey, ALinkedSettingsFileIsWrittenThroughItsLink) {
+    RegistrySandbox sandbox;
+    const fs::path dotfiles = fs::path(sandbox.ConfigHome()) / "dotfiles";
+    WriteFile((dotfiles / "lucenta.reg").string(), "Windows Registry Editor Version 5.00\n");
+    fs::create_directories(fs::path(sandbox.RegistryFilePath()).parent_path());
+    fs::create_symlink(dotfiles / "lucenta.reg", sandbox.RegistryFilePath());
+    {
+        CRegistry store;
+        ASSERT_TRUE(store.OpenKey(u"Software\\Tovarin\\LucentaScr\\Config", RegRoot::CurrentUser, kAccess));
+        store.GetEntry(u"Method").SetString(u"3");
+        EXPECT_EQ(store.WriteFailure(), "");
+    }
+    EXPECT_TRUE(fs::is_symlink(sandbox.RegistryFilePath()));
+    EXPECT_NE(ReadFile((dotfiles / "lucenta.reg").string()).find("\"Method\"=\"3\""), std::string::npos);
+}
+
+TEST(FileRegistryKey, WhatIsNotARegularFileIsNeitherReadNorReplaced) {
+    for (const std::string kind : {"a link to /dev/zero", "a FIFO"}) {
+        RegistrySandbox sandbox;
+        fs::create_directories(fs::path(sandbox.RegistryFilePath()).parent_path());
+        if (kind == "a FIFO") {
+            ASSERT_EQ(mkfifo(sandbox.RegistryFilePath().c_str(), 0600), 0);
+        } else {
+            fs::create_symlink("/dev/zero", sandbox.RegistryFilePath());
+        }
+        const auto began = std::chrono::steady_clock::now();
+        CRegistry store;
+        EXPECT_FALSE(store.OpenKey(u"Software\\Tovarin\\LucentaScr\\Config", RegRoot::CurrentUser, kAccess))
+            << kind;
+        store.GetEntry(u"Method").SetString(u"3");
+        EXPECT_NE(store.WriteFailure().find("not a regular file"), std::string::npos)
+            << kind << ": " << store.WriteFailure();
+        EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(5))
+            << kind << ": no waiting on it";
+        EXPECT_TRUE(FilesKeptAside(sandbox).empty()) << kind;
     }
 }

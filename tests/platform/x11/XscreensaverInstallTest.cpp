@@ -1,10 +1,12 @@
 #include "platform/x11/XscreensaverInstall.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "tests/support/TempDirectory.h"
 
@@ -42,6 +44,12 @@ TEST(XscreensaverInstall, AppendsAnEntryAndKeepsEveryOtherLine) {
         {"there, disabled, with a visual and a label", "programs: \\\n- GL: \"Bells\" lucenta -s \\n\\\n\n",
          ""},
         {"there, as a quoted path", "programs: \\\n  '/home/a b/lucenta' -s \\n\\\n\n", ""},
+        {"CR LF line ends: xscreensaver's layout",
+         "mode: one\r\nprograms: \\\r\n  maze \\n\\\r\n\r\nlock: True\r\n",
+         "mode: one\r\nprograms: \\\r\n  maze \\n\\\r\n" + std::string(kEntry) + "\\\r\n\r\nlock: True\r\n"},
+        {"CR LF line ends: there already", "programs: \\\r\n  maze \\n\\\r\n  lucenta -s \\n\\\r\n\r\n", ""},
+        {"CR LF line ends: no list at all", "mode: one\r\n",
+         "mode: one\r\nprograms:\t\t\t\t\t\t\t      \\\r\n" + std::string(kEntry) + "\\\r\n\r\n"},
     };
     for (const EntryCase& c : cases) {
         const auto added = AddProgramEntry(c.before, "lucenta -s");
@@ -65,4 +73,47 @@ TEST(XscreensaverInstall, NamesTheExecutableByPathUnlessXscreensaverFindsItByNam
               "'" + (bin / "lucenta").string() + "' -s");
     fs::create_symlink(bin / "lucenta", hacks / "lucenta");
     EXPECT_EQ(SaverCommand((bin / "lucenta").string(), hacks.string()), "lucenta -s");
+}
+
+// The file as xscreensaver writes it, with maze in the list.
+constexpr const char* kConfig = "mode: one\nprograms: \\\n  maze \\n\\\n\nlock: True\n";
+
+TEST(XscreensaverInstall, ALinkedFileIsEditedThroughItsLink) {
+    TempDirectory home;
+    namespace fs = std::filesystem;
+    fs::create_directories(home.Path() / "dotfiles");
+    std::ofstream(home.Path() / "dotfiles" / "xscreensaver") << kConfig;
+    fs::create_symlink("dotfiles/xscreensaver", home.Path() / ".xscreensaver");
+    std::ostringstream said;
+    InstallInXscreensaver(home.Path().string(), "lucenta -s", said);
+    EXPECT_TRUE(fs::is_symlink(home.Path() / ".xscreensaver")) << said.str();
+    EXPECT_NE(home.Read("dotfiles/xscreensaver").find("lucenta -s"), std::string::npos) << said.str();
+    EXPECT_EQ(home.Read(".xscreensaver.bak"), kConfig);
+}
+
+TEST(XscreensaverInstall, AnotherUsersFileStaysTheirs) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "only root edits another user's file";
+    }
+    TempDirectory home;
+    const std::string path = (home.Path() / ".xscreensaver").string();
+    std::ofstream(path) << kConfig;
+    ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0);
+    std::ostringstream said;
+    InstallInXscreensaver(home.Path().string(), "lucenta -s", said);
+    for (const std::string& file : {path, path + ".bak"}) {
+        struct stat info {};
+        ASSERT_EQ(stat(file.c_str(), &info), 0) << file;
+        EXPECT_EQ(info.st_uid, 65534u) << file << ": " << said.str();
+        EXPECT_EQ(info.st_gid, 65534u) << file;
+    }
+}
+
+TEST(XscreensaverInstall, WhatIsNotARegularFileIsNotRead) {
+    TempDirectory home;
+    const std::string path = (home.Path() / ".xscreensaver").string();
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);  // opening it for reading would wait for a writer
+    std::ostringstream said;
+    InstallInXscreensaver(home.Path().string(), "lucenta -s", said);
+    EXPECT_NE(said.str().find("Cannot read"), std::string::npos) << said.str();
 }

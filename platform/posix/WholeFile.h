@@ -1,0 +1,39 @@
+#pragma once
+
+#include <sys/stat.h>
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// Small files read and replaced whole: the settings file, ~/.xscreensaver and
+// the exported notation. Failures come with the reason in the system's words
+// (strerror of the first error, never of the clean-up after it).
+
+enum class ReadStatus { Ok, Missing, Failed };
+
+// Reads a regular file of at most maxBytes bytes. Anything else is refused
+// without waiting on it (a FIFO, a device), as is a larger file; a file that
+// grows while it is read counts by the bytes actually read.
+ReadStatus ReadWholeFile(const std::string& path, std::size_t maxBytes, std::string& text,
+                         std::string& reason);
+
+// The file that `path` names once its symbolic links are followed, also when the
+// last one leads to a file that does not exist yet.
+std::string FollowLinks(const std::string& path);
+
+struct ReplaceOptions {
+    mode_t newMode = 0600;  // for a file that does not exist yet; one that does keeps its own
+    // Whose file the new one is (owner and group): the file replaced, or the one
+    // given here (the original, for a copy kept beside it). A root that edits a
+    // user's file leaves it the user's.
+    const struct stat* ownerLike = nullptr;
+};
+
+// Replaces the file that `path` names (through its links, so that a link stays
+// a link) with `text`, whole or not at all: the text goes to a file of a unique
+// name beside it, is synced, and then takes its place. A file that may not be
+// written is not replaced; nor is one whose owner cannot be kept. False, with
+// the reason, when nothing was replaced.
+bool ReplaceWholeFile(const std::string& path, std::string_view text, const ReplaceOptions& options,
+                      std::string& reason);

@@ -377,8 +377,11 @@ int CWlSaver::Run() {
 
 std::optional<int> RunWaylandSaver(std::optional<int> speed) {
     const char* name = std::getenv("WAYLAND_DISPLAY");
-    if (name == nullptr || name[0] == '\0') {
-        return std::nullopt;
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (name == nullptr || name[0] == '\0' ||
+        (name[0] != '/' && (runtime == nullptr || runtime[0] == '\0'))) {
+        return std::nullopt;  // no compositor named, or none that can be found (libwayland would say so
+                              // itself)
     }
     wl_display* display = wl_display_connect(nullptr);
     if (display == nullptr) {

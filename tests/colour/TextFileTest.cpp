@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "tests/support/TempDirectory.h"
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 TEST(TextFile, CreateTruncatesAndLinesEndWithCrLf) {
     TempDirectory dir;
@@ -67,4 +72,33 @@ TEST(TextFile, NamesOutsideAsciiAndLongPathsAreTheFilesAsked) {
     WriteTextLine(file, "-1", 0);
     CloseTextFile(file);
     EXPECT_EQ(std::filesystem::file_size(name), 2u);
+}
+
+#ifndef _WIN32
+TEST(TextFile, ALinkOrAFifoInTheLogsPlaceIsNotWrittenThrough) {
+    TempDirectory dir;
+    std::ofstream(dir.Path() / "precious.txt") << "keep me";
+    std::filesystem::create_symlink("precious.txt", dir.Path() / "Colours.log");
+    EXPECT_EQ(OpenTextFile("Colours.log", 1), 0);
+    EXPECT_EQ(dir.Read("precious.txt"), "keep me") << "the link's target is not truncated";
+
+    ASSERT_EQ(mkfifo((dir.Path() / "fifo.log").c_str(), 0600), 0);
+    EXPECT_EQ(OpenTextFile("fifo.log", 1), 0) << "no reader: refused at once, not waited on";
+}
+#endif
+
+TEST(TextFile, AReplacementIsWholeOrNothing) {
+    TempDirectory dir;
+    std::string reason;
+    std::ofstream(dir.Path() / "lead.txt") << "old text";
+    EXPECT_TRUE(ReplaceTextFile("lead.txt", "-1", reason)) << reason;
+    EXPECT_EQ(dir.Read("lead.txt"), "-1");
+    std::filesystem::create_directories(dir.Path() / "folder.txt" / "inside");
+    EXPECT_FALSE(ReplaceTextFile("folder.txt", "-1", reason));
+    EXPECT_FALSE(reason.empty());
+    EXPECT_TRUE(std::filesystem::is_directory(dir.Path() / "folder.txt" / "inside"));
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+        const std::string name = entry.path().filename().string();
+        EXPECT_TRUE(name == "lead.txt" || name == "folder.txt") << "left behind: " << name;
+    }
 }

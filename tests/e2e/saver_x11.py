@@ -87,6 +87,37 @@ def test_command_lines_that_show_nothing(work):
     check("... and nothing written", os.listdir(work) == ["render"], os.listdir(work))
 
 
+def test_signals_at_any_moment(work):
+    # The saver loads no toolkit before it takes the signals: only the dynamic loader (and a sanitizer's
+    # runtime, which starts first) runs before main.
+    early = 0.06 if os.environ.get("LUCENTA_SANITIZED") else 0.02
+    statuses = []
+    for _ in range(5):
+        process = start(["-s"], work)
+        time.sleep(early)
+        process.send_signal(signal.SIGTERM)
+        statuses.append(ended(process, 5))
+        stop(process)
+    check(f"SIGTERM {1000 * early:.0f} ms after the start ends the saver with status 0", statuses == [0] * 5,
+          statuses)
+
+    server_holder = XWindow(0, 0, 10, 10)
+    process = start(["-s"], work)
+    wait_for(lambda: log_complete(work, WIDTH), 20)
+    time.sleep(0.5)
+    server_holder.grab_server()  # the X server answers nobody else now
+    time.sleep(0.5)
+    process.send_signal(signal.SIGTERM)
+    signalled = time.monotonic()
+    status = ended(process, 5)
+    elapsed = time.monotonic() - signalled
+    server_holder.ungrab_server()
+    server_holder.close()
+    check("SIGTERM ends a saver that the X server no longer answers within about a second, with status 0",
+          status == 0 and elapsed < 1.5, (status, f"{elapsed:.2f} s"))
+    stop(process)
+
+
 def test_running_saver(work):
     process = start(["-s"], work, WAYLAND_DISPLAY="no-such-compositor")  # falls back to X11
     if not check("'-s' writes Colours.log", wait_for(lambda: log_complete(work, WIDTH), 20)):
@@ -340,6 +371,7 @@ def main():
         os.chmod(work, 0o755)
         os.makedirs(os.path.join(work, "render"))
         test_command_lines_that_show_nothing(work)
+        test_signals_at_any_moment(work)
         test_running_saver(work)
         test_speeds(work)
         test_what_ends_the_saver(work)

@@ -27,6 +27,7 @@ _x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
 _x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
 _x.XGrabKeyboard.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int, ctypes.c_int, ctypes.c_ulong]
 _x.XUngrabKeyboard.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+_x.XGrabServer.argtypes = _x.XUngrabServer.argtypes = [ctypes.c_void_p]
 _x.XMatchVisualInfo.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int, ctypes.c_int, ctypes.c_void_p]
 _x.XCreateColormap.restype = ctypes.c_ulong
 _x.XCreateColormap.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_void_p, ctypes.c_int]
@@ -98,6 +99,15 @@ class XWindow:
 
     def ungrab_keyboard(self):
         _x.XUngrabKeyboard(self.display, 0)
+        _x.XSync(self.display, 0)
+
+    def grab_server(self):
+        """No other client is served until ungrab_server."""
+        _x.XGrabServer(self.display)
+        _x.XSync(self.display, 0)
+
+    def ungrab_server(self):
+        _x.XUngrabServer(self.display)
         _x.XSync(self.display, 0)
 
     def resize_storm(self, count, width, height):

@@ -173,8 +173,6 @@ int main(int argc, char** argv) {
 
     CMemorySurface surface(options.width, options.height);
     surface.Fill(canvas.Background());
-    for (long long k = 0; k < options.rows; ++k) {
-        canvas.DrawNextRow(surface);
-    }
+    canvas.DrawRows(surface, options.rows);
     return WritePng(surface, options.out) ? 0 : 1;
 }

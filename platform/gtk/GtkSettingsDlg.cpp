@@ -24,15 +24,31 @@ constexpr std::array<DialogControl, 5> kTabOrder = {
     DialogControl{kIdSpeed, "Speed", 7, 125, 116, 14},
 };
 
-// The resource's 8-point font, in the family of the desktop's default font.
+constexpr char kProgramName[] = "lucenta-settings";  // also the window's class, as the menu entry says
+constexpr char kIconPath[] = "/invalid/tovarin/lucenta/icons/%d.png";
+constexpr int kIconSizes[] = {16, 32, 48, 64, 128, 256};
+
+// The template's font (8 points of the system's dialog font) is the desktop's
+// default font, at the desktop's size, so the dialog grows and shrinks with it.
 PangoFontDescription* DialogFont() {
     gchar* desktopFont = nullptr;
     g_object_get(gtk_settings_get_default(), "gtk-font-name", &desktopFont, nullptr);
     PangoFontDescription* font =
         pango_font_description_from_string(desktopFont != nullptr ? desktopFont : "Sans");
     g_free(desktopFont);
-    pango_font_description_set_size(font, kSettingsFontPoints * PANGO_SCALE);
+    if (pango_font_description_get_size(font) <= 0) {
+        pango_font_description_set_size(font, kSettingsFontPoints * PANGO_SCALE);
+    }
     return font;
+}
+
+// The CSS size of the font: points, or pixels for a font given in pixels.
+std::string CssSize(const PangoFontDescription* font) {
+    const double size = static_cast<double>(pango_font_description_get_size(font)) / PANGO_SCALE;
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f%s", size,
+                  pango_font_description_get_size_is_absolute(font) ? "px" : "pt");
+    return text;
 }
 
 struct FontUnits {
@@ -63,9 +79,9 @@ FontUnits MeasureFont(GtkWidget* window, const PangoFontDescription* font) {
 void StyleWindow(const PangoFontDescription* font) {
     gchar* family = g_markup_escape_text(pango_font_description_get_family(font), -1);
     const std::string css = std::string("#") + kWindowName + ", #" + kWindowName + " * { font-family: \"" +
-                            family + "\"; font-size: " + std::to_string(kSettingsFontPoints) + "pt; }\n#" +
-                            kWindowName + " button { padding: 0 4px; min-height: 0; min-width: 0; }\n#" +
-                            kWindowName + " checkbutton { padding: 0; }\n#" + kWindowName +
+                            family + "\"; font-size: " + CssSize(font) + "; }\n#" + kWindowName +
+                            " button { padding: 0 4px; min-height: 0; min-width: 0; }\n#" + kWindowName +
+                            " checkbutton { padding: 0; }\n#" + kWindowName +
                             " treeview { -GtkTreeView-vertical-separator: 0; }\n";
     g_free(family);
     GtkCssProvider* provider = gtk_css_provider_new();
@@ -395,16 +411,40 @@ gboolean CGtkSettingsDlg::ListClicked(GtkWidget*, GdkEventButton* button, gpoint
     return FALSE;
 }
 
+extern "C" void lucenta_icons_register_resource();
+
+namespace {
+
+// Every window of the program shows the saver's own icon.
+void UseTheSaversIcon() {
+    lucenta_icons_register_resource();
+    GList* icons = nullptr;
+    for (const int size : kIconSizes) {
+        char path[64];
+        std::snprintf(path, sizeof path, kIconPath, size);
+        if (GdkPixbuf* icon = gdk_pixbuf_new_from_resource(path, nullptr)) {
+            icons = g_list_append(icons, icon);
+        }
+    }
+    gtk_window_set_default_icon_list(icons);
+    g_list_free_full(icons, g_object_unref);
+}
+
+}  // namespace
+
 int RunSettingsDialog(int argc, char** argv) {
     // The dialog draws nothing with OpenGL; without this GDK would load and probe the
     // GL drivers at start-up, which costs more than everything else the dialog does.
     g_setenv("GDK_GL", "disable", FALSE);
+    g_set_prgname(kProgramName);
     if (!gtk_init_check(&argc, &argv)) {
         const char* display = g_getenv("DISPLAY");
         std::fprintf(stderr, "lucenta: cannot open the X display \"%s\"\n",
                      display != nullptr ? display : "");
         return 1;
     }
+    gdk_set_program_class(kProgramName);  // after GTK's start, which sets one of its own
+    UseTheSaversIcon();
     CGtkSettingsDlg dialog;
     dialog.Run();
     return 0;

@@ -1,9 +1,11 @@
 #!/bin/sh
 # Installs the build into a staging folder as the Debian package lays it out, checks
-# the files and the manual page, then builds the package with CPack and checks it.
+# the files, the manual pages, the menu entries and the metainfo, then builds the
+# package with CPack and has lintian check it.
 #   package.sh BUILD_DIR
 set -u
 build=$1
+source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 status=0
@@ -15,37 +17,55 @@ check() {  # check NAME COMMAND...
 
 DESTDIR=$stage/root cmake --install "$build" --prefix /usr >/dev/null
 root=$stage/root/usr
-check "lucenta is installed in bin/" test -x "$root/bin/lucenta"
+check "lucenta is installed in bin/, its dialog in libexec/lucenta/" \
+    test -x "$root/bin/lucenta" -a -x "$root/libexec/lucenta/lucenta-settings"
 check "a link in xscreensaver's hack directory leads to it" \
     test "$(readlink -f "$root/libexec/xscreensaver/lucenta")" = "$(readlink -f "$root/bin/lucenta")"
-check "the hack's settings file names it and runs it with -s" python3 -c '
+check "the hack's settings file names it, runs it with -s and offers the speed" python3 -c '
 import sys, xml.etree.ElementTree as tree
 saver = tree.parse(sys.argv[1]).getroot()
-sys.exit(0 if saver.get("name") == "lucenta" and saver.find("command").get("arg") == "-s" else 1)' \
+speed = saver.find("number[@id=\"speed\"]")
+sys.exit(0 if saver.get("name") == "lucenta" and saver.find("command").get("arg") == "-s" and
+         speed.get("arg") == "--speed %" and speed.get("default") == "60" else 1)' \
     "$root/share/xscreensaver/config/lucenta.xml"
-check "the settings dialog's desktop entry passes desktop-file-validate" \
-    desktop-file-validate "$root/share/applications/lucenta-settings.desktop"
-check "... and runs lucenta -c" grep -qx 'Exec=lucenta -c' "$root/share/applications/lucenta-settings.desktop"
-check "the icon is a 256 x 256 PNG" python3 -c '
+
+settings_entry=$root/share/applications/lucenta-settings.desktop
+check "the settings dialog's desktop entry passes desktop-file-validate" desktop-file-validate "$settings_entry"
+check "... runs lucenta -c, and names the dialog's window class" sh -c \
+    "grep -qx 'Exec=lucenta -c' '$settings_entry' && grep -qx 'StartupWMClass=lucenta-settings' '$settings_entry'"
+mate_entry=$root/share/applications/screensavers/lucenta.desktop
+check "MATE's saver list gets an entry that passes desktop-file-validate" desktop-file-validate "$mate_entry"
+for field in "Exec=lucenta -s" "TryExec=lucenta" "Categories=Screensaver;" "OnlyShowIn=MATE;" \
+    "StartupNotify=false" "Terminal=false"; do
+    check "... with $field" grep -qx "$field" "$mate_entry"
+done
+for size in 16 32 48 64 128 256; do
+    check "the icon is a ${size}x$size PNG in the hicolor theme" python3 -c '
 import struct, sys
 head = open(sys.argv[1], "rb").read(24)
-sys.exit(0 if head[:8] == b"\x89PNG\r\n\x1a\n" and struct.unpack(">II", head[16:24]) == (256, 256) else 1)' \
-    "$root/share/icons/hicolor/256x256/apps/lucenta.png"
-man_warnings=$(MANWIDTH=80 man --warnings -l "$root/share/man/man6/lucenta.6" 2>&1 >/dev/null)
-check "the manual page renders without warnings" test -z "$man_warnings"
-[ -z "$man_warnings" ] || echo "$man_warnings"
-check "the manual page documents the modes, files, signals and exit statuses" sh -c \
-    "MANWIDTH=80 man -l '$root/share/man/man6/lucenta.6' | grep -q 'registry.reg' &&
-     MANWIDTH=80 man -l '$root/share/man/man6/lucenta.6' | grep -q 'SIGTERM' &&
-     MANWIDTH=80 man -l '$root/share/man/man6/lucenta.6' | grep -q 'EXIT STATUS'"
+sys.exit(0 if head[:8] == b"\x89PNG\r\n\x1a\n" and struct.unpack(">II", head[16:24]) == (int(sys.argv[2]),) * 2 else 1)' \
+        "$root/share/icons/hicolor/${size}x$size/apps/lucenta.png" "$size"
+done
+check "the AppStream metainfo validates" appstreamcli validate --no-net "$root/share/metainfo/invalid.tovarin.lucenta.metainfo.xml"
+
+for page in man6/lucenta.6.gz man1/lucenta-render.1.gz man1/lucenta-notation.1.gz; do
+    man_warnings=$(MANWIDTH=80 man --warnings -l "$root/share/man/$page" 2>&1 >/dev/null)
+    check "the manual page $page renders without warnings" test -z "$man_warnings"
+    [ -z "$man_warnings" ] || echo "$man_warnings"
+done
+check "lucenta(6) documents the modes, the speed, files, signals, exit statuses and swayidle" sh -c \
+    "page=\$(MANWIDTH=80 man -l '$root/share/man/man6/lucenta.6.gz'); for word in registry.reg SIGTERM 'EXIT STATUS' \
+     --speed swayidle WAYLAND_DISPLAY; do echo \"\$page\" | grep -q -- \"\$word\" || exit 1; done"
 
 (cd "$build" && cpack -G DEB -B "$stage/package" >/dev/null 2>&1)
 deb=$(ls "$stage"/package/lucenta_*_*.deb 2>/dev/null | head -n 1)
-check "cpack makes lucenta_<version>_<arch>.deb" test -n "$deb"
+check "cpack makes lucenta_<version>-<revision>_<arch>.deb" sh -c "echo '$deb' | grep -q 'lucenta_[0-9.]*-[0-9]*_'"
 if [ -n "$deb" ]; then
     echo "     ($(basename "$deb"): Depends: $(dpkg-deb -f "$deb" Depends))"
-    check "its dependencies come from the linked libraries" sh -c "dpkg-deb -f '$deb' Depends | grep -q libx11-6"
+    check "its dependencies come from the linked libraries" sh -c "dpkg-deb -f '$deb' Depends | grep -q libwayland-client0"
     check "it puts the hack where xscreensaver finds it" sh -c \
         "dpkg-deb -c '$deb' | grep -q '^l.* ./usr/libexec/xscreensaver/lucenta -> ../../bin/lucenta$'"
+    check "lintian finds no error and no warning" lintian --allow-root --fail-on error,warning "$deb"
+    lintian --allow-root -EvIL +pedantic "$deb" 2>&1 | grep -v '^N:' | sed 's/^/     lintian: /'
 fi
 exit $status

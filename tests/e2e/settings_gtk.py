@@ -13,9 +13,11 @@ import tempfile
 import time
 
 from screen_checks import check, ended, summary, wait_for
-from x11_window import press_close_box
+from x11_window import press_close_box, window_icons
 
 lucenta = os.path.abspath(sys.argv[1])
+build = os.path.dirname(os.path.dirname(os.path.dirname(lucenta)))
+source = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
 CAMBRIDGE = "-3-14-125-36-147-58-169-70-18-9-19-E-19-9-18-70-169-58-147-36-125-14-3-12"
 work = tempfile.mkdtemp()
 env = dict(os.environ, HOME=work, XDG_CONFIG_HOME=os.path.join(work, "config"))
@@ -163,6 +165,46 @@ def test_failures_are_told():
           status == 0 and seen and seen[0][0] and seen[0][1], seen)
 
 
+def geometry(window):
+    out = subprocess.run(["xdotool", "getwindowgeometry", window], capture_output=True, text=True).stdout
+    width, height = out.split("Geometry:")[1].split()[0].split("x")
+    return int(width), int(height)
+
+
+def test_window_matches_its_menu_entry():
+    seen = {}
+
+    def look():
+        window = windows_named("Settings")[0]
+        seen["class"] = subprocess.run(["xprop", "-id", window, "WM_CLASS"], capture_output=True,
+                                       text=True).stdout.split("=")[-1].strip()
+        seen["icons"] = window_icons(int(window))
+        seen["size"] = geometry(window)
+
+    check("the dialog opens", dialog([look, "Escape"]) == 0)
+    with open(os.path.join(source, "resources", "linux", "lucenta-settings.desktop")) as entry:
+        startup_class = [line.split("=", 1)[1].strip() for line in entry if line.startswith("StartupWMClass=")]
+    check("the window's class is the one its menu entry names",
+          startup_class and seen.get("class") == f'"{startup_class[0]}", "{startup_class[0]}"', seen.get("class"))
+    icon = os.path.join(build, "resources", "linux", "icons", "16.png")
+    rgba = subprocess.run(["convert", icon, "-depth", "8", "rgba:-"], capture_output=True, check=True).stdout
+    argb = [rgba[k + 3] << 24 | rgba[k] << 16 | rgba[k + 1] << 8 | rgba[k + 2] for k in range(0, len(rgba), 4)]
+    icons = seen.get("icons", {})
+    check("its icon is the saver's own, at every size", sorted(icons) == [16, 32, 48, 64, 128, 256] and
+          icons[16] == argb, sorted(icons))
+
+    # The desktop's font, much larger: the dialog grows with it, as the file chooser does.
+    settings_ini = os.path.join(env["XDG_CONFIG_HOME"], "gtk-3.0", "settings.ini")
+    os.makedirs(os.path.dirname(settings_ini), exist_ok=True)
+    with open(settings_ini, "w") as ini:
+        ini.write("[Settings]\ngtk-font-name = Sans 16\n")
+    normal = seen.get("size", (0, 0))
+    dialog([look, "Escape"])
+    os.remove(settings_ini)
+    check("the dialog grows with the desktop's font", seen["size"][0] > 1.4 * normal[0] and
+          seen["size"][1] > 1.4 * normal[1], (normal, seen["size"]))
+
+
 def test_no_display():
     result = subprocess.run([lucenta, "-c"], env=dict(env, DISPLAY=""), capture_output=True, text=True, timeout=20)
     check("without a display: status 1 and a line naming the display",
@@ -172,6 +214,7 @@ def test_no_display():
 test_choosing_and_storing()
 test_export()
 test_failures_are_told()
+test_window_matches_its_menu_entry()
 test_no_display()
 subprocess.run(["rm", "-rf", work])
 sys.exit(summary())

@@ -148,3 +148,30 @@ def row_pixels(window, y, width):
     image.contents.destroy_image(image)
     _x.XCloseDisplay(display)
     return [int.from_bytes(data[k:k + 4], "little") for k in range(0, len(data), 4)]
+
+
+_x.XGetWindowProperty.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong, ctypes.c_long, ctypes.c_long,
+                                  ctypes.c_int, ctypes.c_ulong, ctypes.POINTER(ctypes.c_ulong),
+                                  ctypes.POINTER(ctypes.c_int), ctypes.POINTER(ctypes.c_ulong),
+                                  ctypes.POINTER(ctypes.c_ulong), ctypes.POINTER(ctypes.c_void_p)]
+_x.XFree.argtypes = [ctypes.c_void_p]
+
+
+def window_icons(window):
+    """{size: ARGB pixels} of the window's _NET_WM_ICON: what the desktop shows for it."""
+    display = _x.XOpenDisplay(None)
+    kind, form, count, left, data = ctypes.c_ulong(), ctypes.c_int(), ctypes.c_ulong(), ctypes.c_ulong(), \
+        ctypes.c_void_p()
+    _x.XGetWindowProperty(display, window, _x.XInternAtom(display, b"_NET_WM_ICON", 0), 0, 1 << 24, 0, 0,
+                          ctypes.byref(kind), ctypes.byref(form), ctypes.byref(count), ctypes.byref(left),
+                          ctypes.byref(data))
+    values = list((ctypes.c_ulong * count.value).from_address(data.value)) if data.value else []
+    if data.value:
+        _x.XFree(data)
+    _x.XCloseDisplay(display)
+    icons = {}
+    while len(values) >= 2:
+        width, height = values[0], values[1]
+        icons[width] = [v & 0xFFFFFFFF for v in values[2:2 + width * height]]
+        values = values[2 + width * height:]
+    return icons

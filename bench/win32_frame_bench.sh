@@ -6,14 +6,11 @@ exe=$(readlink -f "$1")
 rows=${2:-3000}
 work=$(mktemp -d)
 . "$(dirname "$0")/../scripts/xvfb.sh"
+. "$(dirname "$0")/../scripts/wineprefix.sh"
 start_xvfb 1920x1080x24
 trap 'WINEPREFIX=$work/prefix wineserver -k 2>/dev/null || true; stop_xvfb; rm -rf "$work"' EXIT
-export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-wineboot -i >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
 for size in 1024x768 1920x1080; do
-    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$size" /f >/dev/null 2>&1
-    wineserver -w
+    use_wineprefix "$work/prefix" "$size"
     (cd "$work" && wine "$exe" "$rows")
     wineserver -k || true
     wineserver -w

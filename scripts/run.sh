@@ -30,8 +30,8 @@ else
     cmake --build --preset "$preset" --target Lucenta -j "$(nproc)"
     program=$PWD/build/$preset/platform/win32/Lucenta.scr
     mode=${mode:-/s}
-    export WINEPREFIX="${LUCENTA_WINEPREFIX:-$HOME/.local/share/lucenta/wineprefix-$preset}"
-    export WINEDEBUG="${WINEDEBUG:--all}" WINEDLLOVERRIDES="mscoree,mshtml="
+    prefix="${LUCENTA_WINEPREFIX:-$HOME/.local/share/lucenta/wineprefix-$preset}"
+    . scripts/wineprefix.sh
 fi
 
 run() {
@@ -39,7 +39,7 @@ run() {
 }
 
 if [ -n "${DISPLAY:-}" ]; then
-    [ -z "$wine" ] || [ -f "$WINEPREFIX/system.reg" ] || { mkdir -p "$WINEPREFIX"; wineboot -i >/dev/null 2>&1; }
+    [ -z "$wine" ] || use_wineprefix "$prefix"
     run
     exit $?
 fi
@@ -48,11 +48,7 @@ fi
 start_xvfb 1024x768x24
 if [ -n "$wine" ]; then
     trap 'wineserver -k 2>/dev/null || true; stop_xvfb' EXIT
-    [ -f "$WINEPREFIX/system.reg" ] || { mkdir -p "$WINEPREFIX"; wineboot -i >/dev/null 2>&1; }
-    # Wine's own desktop gives the saver keyboard focus without a window manager.
-    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
-    wineserver -w
+    use_wineprefix "$prefix" 1024x768
 fi
 run &
 pid=$!

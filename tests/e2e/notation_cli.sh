@@ -2,6 +2,8 @@
 # Drives lucenta-notation as a user would: output, exit status, and stdout kept clean on errors.
 tool=$1
 failures=0
+errors=$(mktemp)
+trap 'rm -f "$errors"' EXIT
 
 check() {  # check NAME EXPECTED ACTUAL
     if [ "$2" = "$3" ]; then
@@ -22,11 +24,10 @@ check "no rows" "" "$("$tool" 2 8 --rows 0)"
 
 for args in "9" "0" "-1" "11" "abc" "1 0" "1 -3" "1 x" "1 12 --rows" "1 12 --rows -1" "1 12 --bogus" "" "1 2 3"; do
     # shellcheck disable=SC2086
-    out=$("$tool" $args 2>/tmp/notation_err.$$)
+    out=$("$tool" $args 2>"$errors")
     status=$?
-    lines=$(wc -l < /tmp/notation_err.$$)
+    lines=$(wc -l < "$errors")
     check "refuses '$args'" "2::1" "$status:$out:$lines"
 done
-rm -f /tmp/notation_err.$$
 
 [ "$failures" -eq 0 ]

@@ -74,13 +74,11 @@ def window_named(name):
 
 
 def fresh_prefix():
+    """A new prefix with a virtual desktop of the screen's size (scripts/wineprefix.sh)."""
     shutil.rmtree(prefix, ignore_errors=True)
-    subprocess.run(["wineboot", "-i"], env=env, capture_output=True, timeout=300)
-    # A virtual desktop of the screen's size: Wine then manages activation and
-    # keyboard focus itself, as Windows does, without an X window manager.
-    wine("reg", "add", r"HKCU\Software\Wine\Explorer", "/v", "Desktop", "/d", "Default", "/f")
-    wine("reg", "add", r"HKCU\Software\Wine\Explorer\Desktops", "/v", "Default", "/d", f"{WIDTH}x{HEIGHT}", "/f")
-    subprocess.run(["wineserver", "-w"], env=env)
+    setup = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "wineprefix.sh")
+    subprocess.run(["sh", "-c", '. "$1"; use_wineprefix "$2" "$3"', "sh", setup, prefix, f"{WIDTH}x{HEIGHT}"],
+                   env=env, capture_output=True, timeout=300)
 
 
 def test_command_lines_that_show_nothing(work):

@@ -7,10 +7,7 @@ a share of one core.
 usage: wayland_rows_bench.py LUCENTA [SECONDS]
 
 sway and lucenta run as the user nobody (sway refuses root). The rows are counted on the screen from
-screenshots (grim) at known times: with the default settings (Plain Hunt, treble shown black) the treble's
-positions in the two newest complete rows say how many changes have been rung, modulo the method's period
-of 2n changes; shots of the bottom rows alone, taken in quick succession (about 25 a second), add up the
-changes between them. The CPU time (utime +
+the treble (screen_rows.py) in shots of the bottom rows alone (grim), about 25 a second. The CPU time (utime +
 stime from /proc) is measured over a span of its own, with no screenshots to load the compositor."""
 import os
 import shutil
@@ -19,19 +16,15 @@ import sys
 import tempfile
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
+here = os.path.dirname(os.path.abspath(__file__))
+sys.path[:0] = [here, os.path.join(here, "..", "tests", "e2e")]
 from saver_wayland import HeadlessSway  # noqa: E402  the tests' headless sway, as nobody
+from screen_rows import RowCounter, cpu_seconds  # noqa: E402
 
 lucenta = os.path.abspath(sys.argv[1])
 seconds = float(sys.argv[2]) if len(sys.argv) > 2 else 10.0
 WIDTH, HEIGHT = 1920, 1080
 SPEEDS = [("default (60)", []), ("480", ["--speed", "480"]), ("0", ["--speed", "0"])]
-
-
-def cpu_seconds(pid):
-    with open(f"/proc/{pid}/stat") as stat:
-        fields = stat.read().rsplit(")", 1)[1].split()
-    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
 
 
 def cpu_shares(pids, duration):
@@ -48,40 +41,16 @@ def treble_position(rgb_row):
     return None
 
 
-def plain_hunt_steps(n):
-    """{(treble's column after change k - 1, after change k): k mod 2n} for Plain Hunt on n bells."""
-    def apply(pos, first_pair_start):
-        if pos < first_pair_start:
-            return pos
-        partner = pos + 1 if (pos - first_pair_start) % 2 == 0 else pos - 1
-        return partner if partner < n else pos
-    steps, pos = {}, 0
-    for k in range(1, 2 * n + 1):
-        after = apply(pos, 0 if k % 2 == 1 else 1)
-        steps[(pos, after)] = k % (2 * n)
-        pos = after
-    return steps
-
-
 def count_rows(sway, duration):
     """Rows per second on the screen over `duration`, from shots of the bottom rows taken as fast as grim takes
-    them, and the most rows seen between two shots."""
-    steps, period = plain_hunt_steps(WIDTH), 2 * WIDTH
-    total, last, began, ended, gaps = 0, None, None, None, []
+    them, and whether shots came too far apart to be sure of the count."""
+    counter = RowCounter(WIDTH)
     deadline = time.monotonic() + duration
     while time.monotonic() < deadline:
         shot = sway.screenshot("HEADLESS-1", f"0,{HEIGHT - 3} {WIDTH}x3")
-        now = time.monotonic()
-        key = (treble_position(shot[:3 * WIDTH]), treble_position(shot[3 * WIDTH:6 * WIDTH]))
-        if key in steps:
-            if last is not None:
-                gap = (steps[key] - last) % period
-                total += gap
-                gaps.append(gap)
-            else:
-                began = now
-            last, ended = steps[key], now
-    return total / (ended - began), max(gaps, default=0)
+        counter.sample(treble_position(shot[:3 * WIDTH]), treble_position(shot[3 * WIDTH:6 * WIDTH]),
+                       time.monotonic())
+    return counter.rate(), counter.ambiguous()
 
 
 def main():
@@ -95,8 +64,8 @@ def main():
             process = sway.start(lucenta, "-s", *args)
             time.sleep(2)
             client, compositor = cpu_shares([process.pid, sway.sway.pid], seconds)
-            rate, widest = count_rows(sway, seconds)
-            ambiguous = " (rows between shots near the period: a lower bound)" if widest > WIDTH else ""
+            rate, ambiguous = count_rows(sway, seconds)
+            ambiguous = " (rows between shots near the period: a lower bound)" if ambiguous else ""
             print(f"  {name:<13} {rate:8.0f} {client:8.1%} {compositor:7.1%} {client + compositor:9.1%}{ambiguous}")
             process.terminate()
             process.wait()

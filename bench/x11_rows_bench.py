@@ -7,9 +7,7 @@ of x11_scroll_bench.
 
 usage: x11_rows_bench.py LUCENTA X11_SCROLL_BENCH SERVER_PID [SECONDS]
 
-The rows are counted on the screen: with the default settings (Plain Hunt, treble shown black) the
-treble's positions in the two newest complete rows say how many changes have been rung, modulo the
-method's period of 2n changes; samples taken every 20 ms add up the changes between them. The CPU time
+The rows are counted on the screen from the treble (screen_rows.py), sampled every 20 ms. The CPU time
 (utime + stime from /proc) is measured over a span of its own, with no sampling to load the server."""
 import ctypes
 import ctypes.util
@@ -18,6 +16,11 @@ import subprocess
 import sys
 import tempfile
 import time
+
+here = os.path.dirname(os.path.abspath(__file__))
+sys.path[:0] = [here, os.path.join(here, "..", "tests", "e2e")]
+from screen_rows import RowCounter, cpu_seconds  # noqa: E402
+from x11_window import image_rows  # noqa: E402
 
 lucenta, scroll_bench = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
 server_pid = int(sys.argv[3])
@@ -36,22 +39,6 @@ x11.XKeysymToKeycode.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
 x11.XFlush.argtypes = [ctypes.c_void_p]
 xtst.XTestFakeKeyEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
 
-
-class XImage(ctypes.Structure):
-    _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int), ("xoffset", ctypes.c_int),
-                ("format", ctypes.c_int), ("data", ctypes.POINTER(ctypes.c_char)), ("byte_order", ctypes.c_int),
-                ("bitmap_unit", ctypes.c_int), ("bitmap_bit_order", ctypes.c_int), ("bitmap_pad", ctypes.c_int),
-                ("depth", ctypes.c_int), ("bytes_per_line", ctypes.c_int), ("bits_per_pixel", ctypes.c_int),
-                ("red_mask", ctypes.c_ulong), ("green_mask", ctypes.c_ulong), ("blue_mask", ctypes.c_ulong),
-                ("obdata", ctypes.c_void_p), ("create_image", ctypes.c_void_p),
-                ("destroy_image", ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p))]
-
-
-x11.XGetImage.restype = ctypes.POINTER(XImage)
-x11.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int, ctypes.c_uint, ctypes.c_uint,
-                          ctypes.c_ulong, ctypes.c_int]
-ZPIXMAP, ALL_PLANES = 2, 0xFFFFFFFF
-
 display = x11.XOpenDisplay(None)
 root = x11.XDefaultRootWindow(display)
 WIDTH = x11.XDisplayWidth(display, x11.XDefaultScreen(display))
@@ -60,11 +47,7 @@ HEIGHT = x11.XDisplayHeight(display, x11.XDefaultScreen(display))
 
 def rows_at_bottom(count):
     """The screen's bottom `count` rows as 32-bit pixels, top one first."""
-    image = x11.XGetImage(display, root, 0, HEIGHT - count, WIDTH, count, ALL_PLANES, ZPIXMAP)
-    stride = image.contents.bytes_per_line
-    data = ctypes.string_at(image.contents.data, stride * count)
-    image.contents.destroy_image(image)
-    return [data[r * stride:r * stride + WIDTH * 4] for r in range(count)]
+    return image_rows(display, root, HEIGHT - count, count, WIDTH)
 
 
 def treble_position(row):
@@ -75,38 +58,16 @@ def treble_position(row):
     return at // 4 if at >= 0 else None
 
 
-def plain_hunt_steps(n):
-    """{(treble's column after change k - 1, after change k): k mod 2n} for Plain Hunt on n bells."""
-    def apply(pos, first_pair_start):
-        if pos < first_pair_start:
-            return pos
-        partner = pos + 1 if (pos - first_pair_start) % 2 == 0 else pos - 1
-        return partner if partner < n else pos
-    steps, pos = {}, 0
-    for k in range(1, 2 * n + 1):
-        after = apply(pos, 0 if k % 2 == 1 else 1)  # changes alternate: cross, then place 1
-        steps[(pos, after)] = k % (2 * n)
-        pos = after
-    return steps
-
-
-def count_rows(steps, period, duration):
-    """Changes rung on the screen during `duration` seconds, by sampling the two newest complete rows."""
-    total, last, began = 0, None, None
+def count_rows(duration):
+    """Rows per second on the screen during `duration` seconds, from the two newest complete rows sampled
+    every 20 ms (light on the server, well under a period of rows apart)."""
+    counter = RowCounter(WIDTH)
     deadline = time.monotonic() + duration
     while time.monotonic() < deadline:
         older, newer, _ = rows_at_bottom(3)
-        key = (treble_position(older), treble_position(newer))
-        now = time.monotonic()
-        if key in steps:
-            if last is not None:
-                total += (steps[key] - last) % period
-            else:
-                began = now
-            last = steps[key]
-            ended = now
-        time.sleep(0.02)  # light on the server, well under a period of rows apart
-    return total / (ended - began)
+        counter.sample(treble_position(older), treble_position(newer), time.monotonic())
+        time.sleep(0.02)
+    return counter.rate()
 
 
 def wait_for_first_row(process, started):
@@ -125,13 +86,6 @@ def key_to_exit(process):
     x11.XFlush(display)
     process.wait()
     return time.monotonic() - pressed
-
-
-def cpu_seconds(pid):
-    """utime + stime of the process so far."""
-    with open(f"/proc/{pid}/stat") as stat:
-        fields = stat.read().rsplit(")", 1)[1].split()
-    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
 
 
 def cpu_shares(pid, duration):
@@ -161,7 +115,7 @@ def main():
         first = wait_for_first_row(process, started)
         time.sleep(1)
         client, server = cpu_shares(process.pid, seconds)
-        rate = count_rows(plain_hunt_steps(WIDTH), 2 * WIDTH, seconds)
+        rate = count_rows(seconds)
         to_end = key_to_exit(process)
         print(f"  {name:<13} {rate:8.0f} {client:8.1%} {server:9.1%} {client + server:9.1%} "
               f"{1000 * first:8.0f} ms {1000 * to_end:8.1f} ms")

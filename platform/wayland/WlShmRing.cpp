@@ -12,13 +12,17 @@ std::uint32_t XrgbOf(PackedColour colour) {
     return (colour & 0xFF) << 16 | (colour & 0xFF00) | (colour >> 16 & 0xFF);
 }
 
-const wl_buffer_listener kReleaseDestroys = [] {
+}  // namespace
+
+const wl_buffer_listener CWlShmRing::kReleaseListener = [] {
     wl_buffer_listener listener{};
-    listener.release = [](void*, wl_buffer* buffer) { wl_buffer_destroy(buffer); };
+    listener.release = [](void* data, wl_buffer* buffer) {
+        auto& buffers = static_cast<CWlShmRing*>(data)->m_buffers;
+        buffers.erase(std::remove(buffers.begin(), buffers.end(), buffer), buffers.end());
+        wl_buffer_destroy(buffer);
+    };
     return listener;
 }();
-
-}  // namespace
 
 std::unique_ptr<CWlShmRing> CWlShmRing::Create(wl_shm* shm, int width, int height) {
     width = std::max(width, 1);
@@ -50,6 +54,9 @@ CWlShmRing::CWlShmRing(int width, int height, std::uint32_t* pixels, std::size_t
 
 // The compositor keeps the memory of buffers it still holds.
 CWlShmRing::~CWlShmRing() {
+    for (wl_buffer* buffer : m_buffers) {
+        wl_buffer_destroy(buffer);
+    }
     wl_shm_pool_destroy(m_pool);
     munmap(m_pixels, m_bytes);
 }
@@ -77,7 +84,8 @@ void CWlShmRing::AttachTo(wl_surface* surface) {
     const std::int32_t stride = m_width * 4;
     wl_buffer* buffer =
         wl_shm_pool_create_buffer(m_pool, m_top * stride, m_width, m_height, stride, WL_SHM_FORMAT_XRGB8888);
-    wl_buffer_add_listener(buffer, &kReleaseDestroys, nullptr);
+    wl_buffer_add_listener(buffer, &kReleaseListener, this);
+    m_buffers.push_back(buffer);
     wl_surface_attach(surface, buffer, 0, 0);
     wl_surface_damage_buffer(surface, 0, 0, m_width, m_height);
 }

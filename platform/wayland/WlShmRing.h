@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "shell/DrawingSurface.h"
 
@@ -27,10 +28,13 @@ class CWlShmRing : public IDrawingSurface {
     void Fill(PackedColour colour) override;
     // Attaches a buffer that shows the picture as it is now, and damages the whole
     // surface; the caller commits. Each buffer is destroyed once the compositor
-    // releases it, so as many are in use as the compositor holds.
+    // releases it, so as many are in use as the compositor holds; those it still
+    // holds go with the ring (their memory is never written again).
     void AttachTo(wl_surface* surface);
 
   private:
+    static const wl_buffer_listener kReleaseListener;
+
     CWlShmRing(int width, int height, std::uint32_t* pixels, std::size_t bytes, wl_shm_pool* pool);
     void Put(int ringRow, int x, std::uint32_t pixel) {
         m_pixels[static_cast<std::size_t>(ringRow) * static_cast<std::size_t>(m_width) +
@@ -46,5 +50,6 @@ class CWlShmRing : public IDrawingSurface {
     std::uint32_t* m_pixels;  // 2H rows of XRGB8888
     std::size_t m_bytes;
     wl_shm_pool* m_pool;
-    int m_top = 0;  // the ring row of the picture's top row
+    std::vector<wl_buffer*> m_buffers;  // attached and not yet released
+    int m_top = 0;                      // the ring row of the picture's top row
 };

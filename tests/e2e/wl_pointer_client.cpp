@@ -52,7 +52,8 @@ int main(int argc, char** argv) {
     wl_registry_listener listener{};
     listener.global = OnGlobal;
     listener.global_remove = [](void*, wl_registry*, std::uint32_t) {};
-    wl_registry_add_listener(wl_display_get_registry(display), &listener, &globals);
+    wl_registry* registry = wl_display_get_registry(display);
+    wl_registry_add_listener(registry, &listener, &globals);
     wl_display_roundtrip(display);
     if (globals.manager == nullptr) {
         std::fprintf(stderr, "wl_pointer_client: the compositor offers no virtual pointers\n");
@@ -84,6 +85,11 @@ int main(int argc, char** argv) {
         wl_display_roundtrip(display);
     }
     zwlr_virtual_pointer_v1_destroy(pointer);
+    zwlr_virtual_pointer_manager_v1_destroy(globals.manager);
+    if (globals.seat != nullptr) {
+        wl_seat_destroy(globals.seat);
+    }
+    wl_registry_destroy(registry);
     wl_display_roundtrip(display);
     wl_display_disconnect(display);
     return 0;

@@ -140,14 +140,22 @@ _x.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c
                          ctypes.c_ulong, ctypes.c_int]
 
 
-def row_pixels(window, y, width):
-    """The window's row y as 32-bit pixels, every bit of the depth included (alpha on an ARGB window)."""
-    display = _x.XOpenDisplay(None)
-    image = _x.XGetImage(display, window, 0, y, width, 1, 0xFFFFFFFF, 2)
-    data = ctypes.string_at(image.contents.data, width * 4)
+def image_rows(display, window, y, count, width):
+    """`count` rows of the window from y on, each as `width` 32-bit pixels in bytes (on a display that
+    XOpenDisplay gave), every bit of the depth included (alpha on an ARGB window)."""
+    image = _x.XGetImage(display, window, 0, y, width, count, 0xFFFFFFFF, 2)
+    stride = image.contents.bytes_per_line
+    data = ctypes.string_at(image.contents.data, stride * count)
     image.contents.destroy_image(image)
+    return [data[r * stride:r * stride + width * 4] for r in range(count)]
+
+
+def row_pixels(window, y, width):
+    """The window's row y as 32-bit pixel values."""
+    display = _x.XOpenDisplay(None)
+    row = image_rows(display, window, y, 1, width)[0]
     _x.XCloseDisplay(display)
-    return [int.from_bytes(data[k:k + 4], "little") for k in range(0, len(data), 4)]
+    return [int.from_bytes(row[k:k + 4], "little") for k in range(0, len(row), 4)]
 
 
 _x.XGetWindowProperty.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong, ctypes.c_long, ctypes.c_long,

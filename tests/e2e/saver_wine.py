@@ -136,8 +136,11 @@ def test_running_saver(work):
     if found:
         k, shot = found
         render = os.path.join(work, "render.png")
+        # k counts rows within the method's period; a screen already full came through earlier periods.
+        started_over = row_of(shot, WIDTH, 0) != bytes(3 * WIDTH)
         subprocess.run([os.path.join(tools, "lucenta-render"), "--width", str(WIDTH), "--height", str(HEIGHT),
-                        "--rows", str(k), "--out", render], cwd=work, check=True, capture_output=True,
+                        "--rows", str(k + period if started_over else k), "--out", render], cwd=work, check=True,
+                       capture_output=True,
                        env=dict(os.environ, XDG_CONFIG_HOME=os.path.join(work, "config")))
         rendered = subprocess.run(["convert", render, "-depth", "8", "rgb:-"], capture_output=True,
                                   check=True).stdout

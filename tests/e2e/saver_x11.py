@@ -263,6 +263,16 @@ def test_strange_lent_windows(work):
     lent.destroy()
     lent.close()
 
+    lent = XWindow(40, 30, 320, 200, kind="directcolor")
+    process = start(["-s"], work, XSCREENSAVER_WINDOW=hex(lent.id))
+    status = ended(process, 5)
+    error = process.communicate()[1] if status is not None else ""
+    check("a DirectColor window, whose colours would need a ramp, is refused: status 0 and one line",
+          status == 0 and error.count("\n") == 1 and "TrueColor" in error, (status, error))
+    stop(process)
+    lent.destroy()
+    lent.close()
+
     lent = XWindow(40, 30, 320, 200, kind="argb")
     process = start(["-s", "--speed", "600"], work, XSCREENSAVER_WINDOW=hex(lent.id))
     wait_for(lambda: log_complete(work, 320), 20)
@@ -271,6 +281,22 @@ def test_strange_lent_windows(work):
     stop(process)
     lent.destroy()
     lent.close()
+
+
+def test_frames_taller_than_the_window(work):
+    """At 6000 rows a second a frame brings 100 rows to a window 40 high: the window still shows exactly what
+    drawing them one by one shows."""
+    lent = XWindow(40, 30, 320, 40)
+    process = start(["-s", "--speed", "6000"], work, XSCREENSAVER_WINDOW=hex(lent.id))
+    try:
+        wait_for(lambda: log_complete(work, 320), 20)
+        picture = screen_checks.Picture(notation, os.path.join(work, "Colours.log"), 320, 40)
+        shown = wait_for(lambda: picture.steps_shown(screenshot(window=hex(lent.id)), rows_above=38), 5, 0.05)
+        check("a frame of more rows than the window is high shows the model's rows, every one of them", shown)
+    finally:
+        stop(process)
+        lent.destroy()
+        lent.close()
 
 
 def our_segments(pid):
@@ -377,6 +403,7 @@ def main():
         test_what_ends_the_saver(work)
         test_lent_window(work)
         test_strange_lent_windows(work)
+        test_frames_taller_than_the_window(work)
         test_resize_storms(work)
         test_install(work)
     test_xscreensaver_daemon()

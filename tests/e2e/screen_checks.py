@@ -78,16 +78,16 @@ class Picture:
         for k, row in enumerate(self.rows, start=1):
             self.step_of.setdefault(row, k)
 
-    def steps_shown(self, shot):
+    def steps_shown(self, shot, rows_above=5):
         """k when the shot shows rows 1..k climbing: the row above the bottom is row k, the newest complete
-        one; each row above it the one before; the bottom row row k again (the scroll keeps its pixels) or
-        row k + 1 (put there before the scroll)."""
+        one; each row above it (`rows_above` of them) the one before; the bottom row row k again (the scroll
+        keeps its pixels) or row k + 1 (put there before the scroll)."""
         width, height = self.width, self.height
         k = self.step_of.get(row_of(shot, width, height - 2))
         if not k:
             return None
         above = all(row_of(shot, width, height - 2 - j) == self.rows[(k - 1 - j) % self.period]
-                    for j in range(1, 6))
+                    for j in range(1, rows_above + 1))
         bottom = row_of(shot, width, height - 1) in (self.rows[k - 1], self.rows[k % self.period])
         return k if above and bottom else None
 

@@ -32,7 +32,8 @@ _x.XMatchVisualInfo.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int, cty
 _x.XCreateColormap.restype = ctypes.c_ulong
 _x.XCreateColormap.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_void_p, ctypes.c_int]
 
-_INPUT_OUTPUT, _INPUT_ONLY, _TRUE_COLOR = 1, 2, 4
+_INPUT_OUTPUT, _INPUT_ONLY = 1, 2
+_VISUALS = {"argb": (32, 4), "directcolor": (24, 5)}  # depth and class (TrueColor 4, DirectColor 5)
 _CW_BACK_PIXEL, _CW_BORDER_PIXEL, _CW_COLORMAP = 1 << 1, 1 << 3, 1 << 13
 
 
@@ -70,7 +71,8 @@ def press_close_box(window):
 
 
 class XWindow:
-    """kind: "plain", "input-only" (nothing can be drawn in it) or "argb" (32 bits, alpha included)."""
+    """kind: "plain", "input-only" (nothing can be drawn in it), "argb" (32 bits, alpha included) or
+    "directcolor" (a visual whose colours go through a ramp of its colormap)."""
 
     def __init__(self, x, y, width, height, background=0x808080, kind="plain"):
         self.display = _x.XOpenDisplay(None)
@@ -82,12 +84,14 @@ class XWindow:
         elif kind == "input-only":
             self.id = _x.XCreateWindow(self.display, root, x, y, width, height, 0, 0, _INPUT_ONLY, None, 0, None)
         else:
+            depth, visual_class = _VISUALS[kind]
             info = _VisualInfo()
-            if not _x.XMatchVisualInfo(self.display, 0, 32, _TRUE_COLOR, ctypes.byref(info)):
-                raise RuntimeError("no 32-bit TrueColor visual")
+            if not _x.XMatchVisualInfo(self.display, 0, depth, visual_class, ctypes.byref(info)):
+                raise RuntimeError(f"no visual of depth {depth} and class {visual_class}")
             attributes = _WindowAttributes(colormap=_x.XCreateColormap(self.display, root, info.visual, 0))
-            self.id = _x.XCreateWindow(self.display, root, x, y, width, height, 0, 32, _INPUT_OUTPUT, info.visual,
-                                       _CW_BACK_PIXEL | _CW_BORDER_PIXEL | _CW_COLORMAP, ctypes.byref(attributes))
+            self.id = _x.XCreateWindow(self.display, root, x, y, width, height, 0, depth, _INPUT_OUTPUT,
+                                       info.visual, _CW_BACK_PIXEL | _CW_BORDER_PIXEL | _CW_COLORMAP,
+                                       ctypes.byref(attributes))
         _x.XMapRaised(self.display, self.id)
         _x.XSync(self.display, 0)
 

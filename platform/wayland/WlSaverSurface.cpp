@@ -177,6 +177,9 @@ void CWlSaverSurface::DrawFrame(PaceTime now) {
 }
 
 void CWlSaverSurface::Present() {
+    if (m_frame != nullptr) {
+        wl_callback_destroy(m_frame);  // a configure may present before the frame asked for is done
+    }
     m_frame = wl_surface_frame(m_surface);
     wl_callback_add_listener(m_frame, &kFrameListener, this);
     m_ring->AttachTo(m_surface);

@@ -56,13 +56,14 @@ def type_text(text):
 def dialog(steps, args=("-c",)):
     """Opens the dialog, runs the steps (key groups or functions), returns its exit status."""
     process = subprocess.Popen([lucenta, *args], cwd=work, env=env, stderr=subprocess.DEVNULL)
-    if not wait_for(lambda: windows_named("Settings"), 10):
+    # GTK under the sanitizers (with their slow unwinder) on a loaded machine can take several seconds.
+    if not wait_for(lambda: windows_named("Settings"), 30):
         process.kill()
         return None
-    time.sleep(0.3)
+    time.sleep(0.8)  # until it has the focus
     for step in steps:
         step() if callable(step) else keys(step)
-    status = ended(process, 5)
+    status = ended(process, 15)
     if status is None:
         process.kill()
     return status
@@ -97,7 +98,7 @@ def test_choosing_and_storing():
 def in_chooser(*steps):
     """Steps run once the file chooser is open."""
     def run():
-        if not check("the file chooser opens", wait_for(lambda: windows_named("Save As"), 10)):
+        if not check("the file chooser opens", wait_for(lambda: windows_named("Save As"), 30)):
             return
         time.sleep(0.5)
         for step in steps:
@@ -120,18 +121,18 @@ def test_export():
     confirmed = []
     check("an existing file is not overwritten without confirmation, also when .txt completed its name",
           dialog(["ctrl+e", in_chooser(lambda: type_text("lead"), "Return",
-                                       lambda: confirmed.append(wait_for(lambda: windows_named("Confirm Save As"), 5)),
+                                       lambda: confirmed.append(wait_for(lambda: windows_named("Confirm Save As"), 15)),
                                        "Escape", "Escape"), "Escape"]) == 0 and confirmed[0] and
           open(lead).read() == "old")
     check("... and is replaced when the user says yes",
           dialog(["ctrl+e", in_chooser(lambda: type_text("lead"), "Return",
-                                       lambda: wait_for(lambda: windows_named("Confirm Save As"), 5), "alt+y"),
+                                       lambda: wait_for(lambda: windows_named("Confirm Save As"), 15), "alt+y"),
                   lambda: wait_for(lambda: open(lead).read() == CAMBRIDGE, 5), "Escape"]) == 0 and
           open(lead).read() == CAMBRIDGE)
     opened = []
     check("the list's context menu (Menu key) offers the export",
           dialog(["Tab Tab", "Menu", "Return",
-                  lambda: opened.append(wait_for(lambda: windows_named("Save As"), 5)), "Escape", "Escape"]) == 0 and
+                  lambda: opened.append(wait_for(lambda: windows_named("Save As"), 15)), "Escape", "Escape"]) == 0 and
           opened[0])
     store(8, 1)
     check("an index that names no method asks for no file",
@@ -148,7 +149,7 @@ def test_failures_are_told():
         blocker.write("not a folder")
     seen = []
     look = lambda: seen.append((windows_named("Lucenta"), windows_named("Settings")))
-    status = dialog(["Return", lambda: wait_for(lambda: windows_named("Lucenta"), 5), look, "Return",
+    status = dialog(["Return", lambda: wait_for(lambda: windows_named("Lucenta"), 15), look, "Return",
                      "Escape"])
     check("OK with settings that cannot be stored says so in a message box and keeps the dialog open",
           status == 0 and seen[0][0] and seen[0][1], seen)
@@ -158,8 +159,8 @@ def test_failures_are_told():
     os.makedirs(os.path.join(work, "sub.txt", "in the way"))
     seen.clear()
     status = dialog(["ctrl+e", in_chooser(lambda: type_text("sub"), "Return",
-                                          lambda: wait_for(lambda: windows_named("Confirm Save As"), 5), "alt+y",
-                                          lambda: wait_for(lambda: windows_named("Lucenta"), 5), look, "Return"),
+                                          lambda: wait_for(lambda: windows_named("Confirm Save As"), 15), "alt+y",
+                                          lambda: wait_for(lambda: windows_named("Lucenta"), 15), look, "Return"),
                      "Escape"])
     check("an export that cannot be written says so in a message box and keeps the dialog open",
           status == 0 and seen and seen[0][0] and seen[0][1], seen)

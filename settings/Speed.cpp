@@ -42,6 +42,10 @@ std::optional<int> StoredSpeed(CRegEntry& entry) {
     return ClampSpeed(speed);
 }
 
+int SaverSpeed(std::optional<int> forThisRun, CSettings& settings, int unstored) {
+    return forThisRun ? *forThisRun : StoredSpeed(settings.Config().GetEntry(kSpeed)).value_or(unstored);
+}
+
 int ClampSpeed(long long speed) {
     return static_cast<int>(std::clamp<long long>(speed, 0, kMaxSpeed));
 }

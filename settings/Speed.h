@@ -16,5 +16,9 @@ inline constexpr int kMaxSpeed = 100000;
 // negative, or is text that does not start with a number.
 std::optional<int> StoredSpeed(CRegEntry& entry);
 
+// The speed a saver draws at: the one given for this run, else the stored one,
+// else `unstored`, the platform's own default (paced on Linux, unpaced on Windows).
+int SaverSpeed(std::optional<int> forThisRun, CSettings& settings, int unstored);
+
 // A speed as a whole number of rows per second, 0 or more, clamped to kMaxSpeed.
 int ClampSpeed(long long speed);

@@ -98,10 +98,10 @@ class RegistryFile {
             case ReadStatus::Missing:
                 return true;
             case ReadStatus::Failed:
-                if (!IsRegularFile()) {
-                    reason = m_path + ": " + readFailure;  // a device or a FIFO is never moved aside
-                    return false;
-                }
+                reason =
+                    m_path + ": " + readFailure;  // nothing is moved aside, a device or a FIFO least of all
+                return false;
+            case ReadStatus::TooLarge:
                 data.assign(1, '\xFF');  // too large to be a settings file: unreadable
                 break;
             case ReadStatus::Ok:
@@ -124,11 +124,6 @@ class RegistryFile {
             salvaged = true;
         }
         return true;
-    }
-
-    bool IsRegularFile() const {
-        struct stat info {};
-        return stat(m_path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
     }
 
     // A file that could not be read whole is never overwritten: it is kept under a

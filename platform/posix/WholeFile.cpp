@@ -59,8 +59,9 @@ ReadStatus ReadWholeFile(const std::string& path, std::size_t maxBytes, std::str
                          std::string& reason) {
     FileDescriptor fd(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (fd.get() < 0) {
-        reason = Reason(errno);
-        return errno == ENOENT ? ReadStatus::Missing : ReadStatus::Failed;
+        const int error = errno;
+        reason = Reason(error);
+        return error == ENOENT ? ReadStatus::Missing : ReadStatus::Failed;
     }
     struct stat info {};
     if (fstat(fd.get(), &info) != 0) {
@@ -87,7 +88,7 @@ ReadStatus ReadWholeFile(const std::string& path, std::size_t maxBytes, std::str
         }
         if (text.size() + static_cast<std::size_t>(n) > maxBytes) {
             reason = "it is larger than " + std::to_string(maxBytes) + " bytes";
-            return ReadStatus::Failed;
+            return ReadStatus::TooLarge;
         }
         text.append(buffer, static_cast<std::size_t>(n));
     }
@@ -130,22 +131,18 @@ bool ReplaceWholeFile(const std::string& path, std::string_view text, const Repl
                                                             : nullptr;
     // Each step runs only when those before it succeeded; the first error is the reason.
     std::string failure;
-    const auto step = [&](bool done, const char* what) {
-        if (failure.empty() && !done) {
-            failure = std::string(what) + Reason(errno);
-        }
-        return failure.empty();
-    };
-    step(fchmod(fd, mode) == 0, "");
-    if (failure.empty()) {
-        step(KeepOwner(fd, owner), "its owner and group cannot be kept: ");
+    if (fchmod(fd, mode) != 0) {
+        failure = Reason(errno);
+    } else if (!KeepOwner(fd, owner)) {
+        failure = "its owner and group cannot be kept: " + Reason(errno);
+    } else if (!WriteAndSync(fd, text)) {
+        failure = Reason(errno);
     }
-    if (failure.empty()) {
-        step(WriteAndSync(fd, text), "");
+    if (close(fd) != 0 && failure.empty()) {
+        failure = Reason(errno);
     }
-    step(close(fd) == 0, "");
-    if (failure.empty()) {
-        step(rename(temp.c_str(), target.c_str()) == 0, "");
+    if (failure.empty() && rename(temp.c_str(), target.c_str()) != 0) {
+        failure = Reason(errno);
     }
     if (!failure.empty()) {
         unlink(temp.c_str());

@@ -10,11 +10,12 @@
 // the exported notation. Failures come with the reason in the system's words
 // (strerror of the first error, never of the clean-up after it).
 
-enum class ReadStatus { Ok, Missing, Failed };
+enum class ReadStatus { Ok, Missing, TooLarge, Failed };
 
-// Reads a regular file of at most maxBytes bytes. Anything else is refused
-// without waiting on it (a FIFO, a device), as is a larger file; a file that
-// grows while it is read counts by the bytes actually read.
+// Reads a regular file of at most maxBytes bytes. Anything else fails without
+// waiting on it (a FIFO, a device); a larger file is TooLarge, counted by the
+// bytes actually read (it may grow while it is read). The reason is set whenever
+// the status is not Ok.
 ReadStatus ReadWholeFile(const std::string& path, std::size_t maxBytes, std::string& text,
                          std::string& reason);
 

@@ -18,6 +18,23 @@
 
 namespace {
 
+// Lets a device go: the compositor is told where the seat knows how (version 3 on).
+void LetGo(wl_pointer* pointer) {
+    if (wl_pointer_get_version(pointer) >= WL_POINTER_RELEASE_SINCE_VERSION) {
+        wl_pointer_release(pointer);
+    } else {
+        wl_pointer_destroy(pointer);
+    }
+}
+
+void LetGo(wl_keyboard* keyboard) {
+    if (wl_keyboard_get_version(keyboard) >= WL_KEYBOARD_RELEASE_SINCE_VERSION) {
+        wl_keyboard_release(keyboard);
+    } else {
+        wl_keyboard_destroy(keyboard);
+    }
+}
+
 // The longest wait: the loop looks again at least this often.
 constexpr std::chrono::milliseconds kLongestWait(500);
 
@@ -194,10 +211,10 @@ const xdg_wm_base_listener CWlSaver::kWmBaseListener = [] {
 CWlSaver::~CWlSaver() {
     m_outputs.clear();
     if (m_pointer != nullptr) {
-        wl_pointer_release(m_pointer);
+        LetGo(m_pointer);
     }
     if (m_keyboard != nullptr) {
-        wl_keyboard_release(m_keyboard);
+        LetGo(m_keyboard);
     }
     if (m_seat != nullptr) {
         wl_seat_destroy(m_seat);
@@ -261,7 +278,7 @@ void CWlSaver::OnSeatCapabilities(std::uint32_t capabilities) {
         m_pointer = wl_seat_get_pointer(m_seat);
         wl_pointer_add_listener(m_pointer, &kPointerListener, this);
     } else if (!pointer && m_pointer != nullptr) {
-        wl_pointer_release(m_pointer);
+        LetGo(m_pointer);
         m_pointer = nullptr;
         m_pointerOver = nullptr;
     }
@@ -270,7 +287,7 @@ void CWlSaver::OnSeatCapabilities(std::uint32_t capabilities) {
         m_keyboard = wl_seat_get_keyboard(m_seat);
         wl_keyboard_add_listener(m_keyboard, &kKeyboardListener, this);
     } else if (!keyboard && m_keyboard != nullptr) {
-        wl_keyboard_release(m_keyboard);
+        LetGo(m_keyboard);
         m_keyboard = nullptr;
     }
 }

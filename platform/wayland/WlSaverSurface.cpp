@@ -60,9 +60,7 @@ const wl_callback_listener CWlSaverSurface::kFrameListener = [] {
 }();
 
 CWlSaverSurface::CWlSaverSurface(const WlShell& shell, wl_output* output, std::optional<int> speed)
-    : m_shell(shell),
-      m_speed(speed.value_or(
-          StoredSpeed(m_canvas.Settings().Config().GetEntry(kSpeed)).value_or(kPacedDefaultSpeed))) {
+    : m_shell(shell), m_speed(SaverSpeed(speed, m_canvas.Settings(), kPacedDefaultSpeed)) {
     m_surface = wl_compositor_create_surface(shell.compositor);
     // Nothing of the surface takes input but for ending the saver; the pointer is hidden over it.
     if (shell.layerShell != nullptr) {

@@ -40,9 +40,7 @@ bool DrawnWindowGone() {
 }
 
 CXDrawWindow::CXDrawWindow(Display* display, std::optional<int> speed)
-    : m_display(display),
-      m_speed(speed.value_or(
-          StoredSpeed(m_canvas.Settings().Config().GetEntry(kSpeed)).value_or(kPacedDefaultSpeed))) {
+    : m_display(display), m_speed(SaverSpeed(speed, m_canvas.Settings(), kPacedDefaultSpeed)) {
     XSetErrorHandler(OnXError);
 }
 
@@ -56,9 +54,16 @@ CXDrawWindow::~CXDrawWindow() {
     }
 }
 
-bool CXDrawWindow::Adopt(Window window) {
-    g_drawnWindows.push_back(window);
+// From here on, an error about the window means that it is gone.
+void CXDrawWindow::Track(Window window) {
     m_window = window;
+    if (std::find(g_drawnWindows.begin(), g_drawnWindows.end(), window) == g_drawnWindows.end()) {
+        g_drawnWindows.push_back(window);
+    }
+}
+
+bool CXDrawWindow::Adopt(Window window) {
+    Track(window);
     XWindowAttributes attributes{};
     if (XGetWindowAttributes(m_display, window, &attributes) == 0) {
         std::fprintf(stderr, "lucenta: there is no window 0x%lx to draw in\n", window);
@@ -80,10 +85,7 @@ bool CXDrawWindow::Adopt(Window window) {
 }
 
 bool CXDrawWindow::Attach(Window window, Visual* visual, int depth, int width, int height) {
-    if (std::find(g_drawnWindows.begin(), g_drawnWindows.end(), window) == g_drawnWindows.end()) {
-        g_drawnWindows.push_back(window);
-    }
-    m_window = window;
+    Track(window);
     if (!CXRowSurface::IsDrawable(visual)) {
         std::fprintf(stderr, "lucenta: the window's visual is not TrueColor; its colours cannot be drawn\n");
         return false;

@@ -64,6 +64,7 @@ class CXDrawWindow {
     Window m_window = None;
 
   private:
+    void Track(Window window);
     bool SetUp(int width, int height);
     void StartDrawing();
     void OnExpose(const XExposeEvent& expose);

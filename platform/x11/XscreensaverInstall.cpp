@@ -227,6 +227,7 @@ void InstallInXscreensaver(const std::string& home, const std::string& command, 
                 << "Open xscreensaver's settings (xscreensaver-settings) once, then run 'lucenta -i' "
                    "again.\n";
             return;
+        case ReadStatus::TooLarge:
         case ReadStatus::Failed:
             out << "Cannot read " << path << ": " << reason << ".\n";
             return;

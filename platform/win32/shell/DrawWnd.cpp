@@ -82,8 +82,7 @@ void CDrawWnd::RunFrameLoop(IDrawingSurface& surface) {
     bool closeSeen = false;
     // Unpaced unless the user has set a speed: then each row waits for its time,
     // and messages are handled while it waits.
-    CRowPacer pacer(StoredSpeed(m_canvas.Settings().Config().GetEntry(kSpeed)).value_or(kUnpacedSpeed),
-                    PaceNow());
+    CRowPacer pacer(SaverSpeed(std::nullopt, m_canvas.Settings(), kUnpacedSpeed), PaceNow());
     std::int64_t due = 0;
     do {
         if (due == 0) {

@@ -94,9 +94,10 @@ TEST(FileRegistryKey, ValuesOfOtherTypesSurviveEveryRewrite) {
     EXPECT_NE(text.find("\"Method\"=\"2\"\n"), std::string::npos) << text;
 }
 
-TEST(FileRegistryKey, UnreadableFileIsKeptAsideNeverOverwritten) {
-    RegistrySandbox sandbox;
-    const std::string garbage = "this is not\na registry file \xFF\n";
+namespace {
+
+// Opens the settings over `garbage`: it is kept aside whole and the settings start over.
+void KeepsAsideAndStartsOver(const RegistrySandbox& sandbox, const std::string& garbage) {
     WriteFile(sandbox.RegistryFilePath(), garbage);
     testing::internal::CaptureStderr();
     {
@@ -111,6 +112,18 @@ TEST(FileRegistryKey, UnreadableFileIsKeptAsideNeverOverwritten) {
 
     EXPECT_EQ(FilesKeptAside(sandbox), std::vector<std::string>{garbage});
     EXPECT_TRUE(ParseRegFile(ReadFile(sandbox.RegistryFilePath())).has_value());
+}
+
+}  // namespace
+
+TEST(FileRegistryKey, UnreadableFileIsKeptAsideNeverOverwritten) {
+    // Text that is no registry file, and a file too large to be a settings file.
+    for (const std::string& garbage :
+         {std::string("this is not\na registry file \xFF\n"),
+          "Windows Registry Editor Version 5.00\n" + std::string(16 << 20, ';')}) {
+        RegistrySandbox sandbox;
+        KeepsAsideAndStartsOver(sandbox, garbage);
+    }
 }
 
 TEST(FileRegistryKey, ALineThatCannotBeReadLosesOnlyItself) {

@@ -19,6 +19,7 @@ import time
 here = os.path.dirname(os.path.abspath(__file__))
 sys.path[:0] = [here, os.path.join(here, "..", "tests", "e2e")]
 from saver_wayland import HeadlessSway  # noqa: E402  the tests' headless sway, as nobody
+from screen_checks import copy_for_nobody  # noqa: E402
 from screen_rows import RowCounter, cpu_seconds  # noqa: E402
 
 lucenta = os.path.abspath(sys.argv[1])
@@ -56,12 +57,13 @@ def count_rows(sway, duration):
 def main():
     root = tempfile.mkdtemp()
     os.chmod(root, 0o755)
+    saver = copy_for_nobody(lucenta, root)
     sway = HeadlessSway(root, {"HEADLESS-1": (WIDTH, HEIGHT)})
     try:
         print(f"headless sway (pixman) at {WIDTH}x{HEIGHT}, {seconds:.0f} s a measure")
         print(f"  {'speed':<13} {'rows/s':>8} {'lucenta':>8} {'sway':>7} {'together':>9}")
         for name, args in SPEEDS:
-            process = sway.start(lucenta, "-s", *args)
+            process = sway.start(saver, "-s", *args)
             time.sleep(2)
             client, compositor = cpu_shares([process.pid, sway.sway.pid], seconds)
             rate, ambiguous = count_rows(sway, seconds)

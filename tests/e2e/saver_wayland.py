@@ -14,7 +14,7 @@ import sys
 import tempfile
 import time
 
-from screen_checks import Picture, check, ended, summary, wait_for
+from screen_checks import Picture, check, copy_for_nobody, ended, summary, wait_for
 
 OUTPUTS = {"HEADLESS-1": (800, 600), "HEADLESS-2": (640, 480)}
 AS_NOBODY = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"]
@@ -158,6 +158,7 @@ def main():
     lucenta, render, notation, pointer_client = (os.path.abspath(arg) for arg in sys.argv[1:5])
     root = tempfile.mkdtemp()
     os.chmod(root, 0o755)
+    lucenta, pointer_client = (copy_for_nobody(program, root) for program in (lucenta, pointer_client))
     sway = HeadlessSway(root, OUTPUTS)
     try:
         logs = palettes(sway)

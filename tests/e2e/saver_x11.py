@@ -358,14 +358,15 @@ def test_xscreensaver_daemon():
     """xscreensaver runs no hacks as root: the daemon runs as nobody, with a home of its own."""
     home = tempfile.mkdtemp()
     os.chmod(home, 0o777)
+    hack_program = screen_checks.copy_for_nobody(lucenta, home)
     with open(os.path.join(home, ".xscreensaver"), "w") as config:
         config.write("timeout:\t0:30:00\nlock:\t\tFalse\nfade:\t\tFalse\nunfade:\t\tFalse\nsplash:\t\tFalse\n"
                      "mode:\t\tone\nselected:\t0\n"
-                     "programs:\t\t\t\t\t\t\t      \\\n\t\t\t\t" + lucenta + " -s\t\t\t\t    \\n\\\n\n")
+                     "programs:\t\t\t\t\t\t\t      \\\n\t\t\t\t" + hack_program + " -s\t\t\t\t    \\n\\\n\n")
     daemon = subprocess.Popen(["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "env",
                                "HOME=" + home, "xscreensaver", "-no-splash"], cwd=home,
                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    hack = lambda: subprocess.run(["pgrep", "-u", "nobody", "-f", "^" + lucenta + " -s$"],
+    hack = lambda: subprocess.run(["pgrep", "-u", "nobody", "-f", "^" + hack_program + " -s$"],
                                   capture_output=True).returncode == 0
     try:
         ready = wait_for(lambda: as_nobody(home, "xscreensaver-command", "-time", capture_output=True).returncode == 0,

@@ -1,5 +1,7 @@
 """What the end-to-end tests of the real savers share: reporting, waiting, reading the X screen,
 and the picture that the saver must show, computed from Colours.log and lucenta-notation."""
+import os
+import shutil
 import subprocess
 import time
 
@@ -99,6 +101,15 @@ class Picture:
             return k, (before + time.monotonic()) / 2
         (k1, t1), _, (k2, t2) = sample(), time.sleep(seconds), sample()
         return (k2 - k1) % self.period / (t2 - t1) if k1 and k2 else None
+
+
+def copy_for_nobody(program, folder):
+    """The program copied into `folder`, where the user nobody (who runs xscreensaver's daemon and sway in
+    the tests) can run it: the build tree may lie in a folder that only its owner can enter."""
+    copy = os.path.join(folder, os.path.basename(program))
+    shutil.copy(program, copy)
+    os.chmod(copy, 0o755)
+    return copy
 
 
 def ends_within_a_second(name, process, action, harmless=(), within=1.0):

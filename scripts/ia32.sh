@@ -10,3 +10,9 @@ can_run_32bit() {
     rm -f "$probe"
     return $status
 }
+
+# Whether 32-bit Windows programs run here: 32-bit code runs and the 32-bit Wine
+# is installed (setup.sh cannot install it while Debian's i386 lists lag behind).
+windows_runs_32bit() {
+    can_run_32bit && dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "ok installed"
+}

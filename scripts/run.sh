@@ -25,7 +25,7 @@ if [ -z "$wine" ]; then
 else
     # The 32-bit build where this machine runs 32-bit programs, else the 64-bit one.
     preset=mingw-x86_64
-    can_run_32bit && preset=mingw-i686
+    windows_runs_32bit && preset=mingw-i686
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset" --target Lucenta -j "$(nproc)"
     program=$PWD/build/$preset/platform/win32/Lucenta.scr

@@ -16,8 +16,8 @@ for preset in linux-debug linux-release mingw-i686 mingw-x86_64; do
     echo "== $preset"
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset" -j "$jobs"
-    if [ "$preset" = mingw-i686 ] && ! can_run_32bit; then
-        echo "This machine cannot run 32-bit programs: the 32-bit build is checked for static linking only."
+    if [ "$preset" = mingw-i686 ] && ! windows_runs_32bit; then
+        echo "32-bit Windows programs do not run here: the 32-bit build is checked for static linking only."
         ctest --preset "$preset" -R static-link
         continue
     fi

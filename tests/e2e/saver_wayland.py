@@ -12,9 +12,8 @@ import signal
 import subprocess
 import sys
 import tempfile
-import time
 
-from screen_checks import Picture, check, copy_for_nobody, ended, summary, wait_for
+from screen_checks import Picture, Program, check, copy_for_nobody, ended, summary, wait_for
 
 OUTPUTS = {"HEADLESS-1": (800, 600), "HEADLESS-2": (640, 480)}
 AS_NOBODY = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"]
@@ -58,8 +57,7 @@ class HeadlessSway:
         return subprocess.run(AS_NOBODY + ["env", "-i", *self.assignments(), *command], **kwargs)
 
     def start(self, *command, **extra):
-        return subprocess.Popen(AS_NOBODY + ["env", "-i", *self.assignments(**extra), *command], cwd=self.home,
-                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+        return Program(AS_NOBODY + ["env", "-i", *self.assignments(**extra), *command], cwd=self.home)
 
     def msg(self, *words):
         self.run("swaymsg", "--", *words, capture_output=True, check=True)
@@ -84,12 +82,6 @@ class HeadlessSway:
             self.sway.kill()
 
 
-def stop(process):
-    if process.poll() is None:
-        process.kill()
-    process.communicate()
-
-
 def palettes(sway):
     """Each output's Colours.log, as the headless renderer writes it for that width."""
     logs = {}
@@ -103,54 +95,61 @@ def palettes(sway):
     return logs
 
 
-def check_every_output(sway, logs, what):
+def shows_model(sway, logs, name):
+    """The step shown when the output shows the model's rows climbing from its bottom, waiting for it."""
+    width, height = OUTPUTS[name]
+    picture = Picture(notation, logs[name], width, height)
+    return wait_for(lambda: picture.steps_shown(sway.screenshot(name)), 10, 0.1)
+
+
+def check_every_output(sway, logs, what, process):
     for name, (width, height) in OUTPUTS.items():
-        picture = Picture(notation, logs[name], width, height)
-        k = wait_for(lambda: picture.steps_shown(sway.screenshot(name)), 10, 0.1)
-        check(f"{what}: {name} ({width}x{height}) shows the model's rows climbing from its bottom", k, k)
+        k = shows_model(sway, logs, name)
+        check(f"{what}: {name} ({width}x{height}) shows the model's rows climbing from its bottom", k,
+              process.evidence())
 
 
-def ends_on(sway, name, action):
+def ends_on(sway, logs, name, action):
     process = sway.start(lucenta, "-s")
-    time.sleep(1.5)
-    if not check(f"{name}: the Wayland saver runs", process.poll() is None, process.poll()):
-        stop(process)
+    drawing = all(shows_model(sway, logs, output) for output in OUTPUTS)
+    if not check(f"{name}: the Wayland saver runs and draws on every output", drawing and process.poll() is None,
+                 process.evidence()):
+        process.stop()
         return
     action(process)
     status = ended(process, 5)
-    check(f"{name} ends the Wayland saver with status 0", status == 0, status)
-    stop(process)
+    check(f"{name} ends the Wayland saver with status 0", status == 0, process.evidence())
+    process.stop()
 
 
 def test_native_saver(sway, logs):
     process = sway.start(lucenta, "-s")
-    check_every_output(sway, logs, "the Wayland saver")
-    check("... which keeps running", process.poll() is None)
+    check_every_output(sway, logs, "the Wayland saver", process)
+    check("... which keeps running", process.poll() is None, process.evidence())
     process.send_signal(signal.SIGTERM)
-    check("SIGTERM ends it with status 0", ended(process, 2) == 0)
-    stop(process)
+    check("SIGTERM ends it with status 0", ended(process, 2) == 0, process.evidence())
+    process.stop()
 
-    ends_on(sway, "a key", lambda _: sway.run("wtype", "-s", "100", "-k", "Escape"))
-    ends_on(sway, "a click", lambda _: sway.run(pointer_client, "wait", "300", "move", "5", "0", "click", "wait", "300"))
+    ends_on(sway, logs, "a key", lambda _: sway.run("wtype", "-s", "100", "-k", "Escape"))
+    ends_on(sway, logs, "a click", lambda _: sway.run(pointer_client, "wait", "300", "move", "5", "0", "click", "wait", "300"))
 
     def straight_then_diagonal(process):
         sway.run(pointer_client, "wait", "300", "move", "5", "0", "wait", "100", "move", "30", "0", "wait", "100",
                  "move", "0", "30", "wait", "300")
-        check("moves along one axis leave it running", process.poll() is None)
+        check("moves along one axis leave it running", process.poll() is None, process.evidence())
         sway.run(pointer_client, "wait", "300", "move", "5", "0", "wait", "100", "move", "20", "20", "wait", "300")
-    ends_on(sway, "a diagonal move", straight_then_diagonal)
+    ends_on(sway, logs, "a diagonal move", straight_then_diagonal)
 
 
 def test_x11_saver_under_xwayland(sway, logs):
     if not check("sway's Xwayland runs", sway.display):
         return
     process = sway.start(lucenta, "-s", "--x11", DISPLAY=sway.display)
-    check_every_output(sway, logs, "the X11 saver under Xwayland")
-    time.sleep(1)
-    check("... keeps running through sway's focus moves", process.poll() is None)
+    check_every_output(sway, logs, "the X11 saver under Xwayland", process)
+    check("... keeps running through sway's focus moves", ended(process, 1) is None, process.evidence())
     sway.run("wtype", "-s", "100", "-k", "a")
-    check("... until a key: status 0", ended(process, 5) == 0)
-    stop(process)
+    check("... until a key: status 0", ended(process, 5) == 0, process.evidence())
+    process.stop()
 
 
 def main():

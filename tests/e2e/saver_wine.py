@@ -14,7 +14,7 @@ import sys
 import tempfile
 import time
 
-from screen_checks import (check, ended, ends_within_a_second, palette_of, painted,
+from screen_checks import (Program, check, ended, ends_within_a_second, palette_of, painted,
                            row_of, rows_rung, summary, wait_for)
 import screen_checks
 
@@ -30,14 +30,13 @@ def wine(*args, cwd=None, timeout=60):
 
 
 def start(args, cwd, program=None):
-    return subprocess.Popen(["wine", program or scr, *args], cwd=cwd, env=env, stdout=subprocess.DEVNULL,
-                            stderr=subprocess.DEVNULL)
+    return Program(["wine", program or scr, *args], cwd=cwd, env=env)
 
 
-def stop(process):
-    if process.poll() is None:
-        process.kill()
-        process.wait()
+def stop(process=None):
+    """Ends the program (when given) and every other Windows program of the prefix."""
+    if process is not None:
+        process.stop()
     subprocess.run(["wineserver", "-k"], env=env, capture_output=True)
     subprocess.run(["wineserver", "-w"], env=env, capture_output=True)
 
@@ -73,6 +72,14 @@ def window_named(name):
     return result.stdout.split()
 
 
+def focused(name):
+    """Whether a window of that name has the keyboard focus. In its virtual desktop Wine gives each window
+    of its own an X window and moves the X focus to the active one, as Windows activates it: keys sent
+    before would be lost."""
+    focus = subprocess.run(["xdotool", "getwindowfocus"], capture_output=True, text=True, env=env).stdout.strip()
+    return bool(focus) and focus in window_named(name)
+
+
 def fresh_prefix():
     """A new prefix with a virtual desktop of the screen's size (scripts/wineprefix.sh)."""
     shutil.rmtree(prefix, ignore_errors=True)
@@ -85,25 +92,25 @@ def test_command_lines_that_show_nothing(work):
     for args in (["/S"], ["//s"], ["/p", "1234"], ["/a"], ["x"]):
         process = start(args, work)
         status = ended(process, 20)
-        check("'" + " ".join(args) + "' ends at once with status 0", status == 0, status)
+        check("'" + " ".join(args) + "' ends at once with status 0", status == 0, process.evidence())
         stop(process)
     check("... and runs no saver", not os.path.exists(os.path.join(work, "Colours.log")))
     check("... and touches no settings", reg_values(CONFIG) is None)
     process = start(["/i"], work)
-    check("'/i' ends with status 0", ended(process, 30) == 0)
+    check("'/i' ends with status 0", ended(process, 30) == 0, process.evidence())
     stop(process)
     without_display = subprocess.run(["wine", scr, "/s"], cwd=work, capture_output=True, timeout=60,
                                      env={**env, "DISPLAY": ""})
     check("'/s' without a display to open the window on ends with status 1",
           without_display.returncode == 1, without_display.returncode)
-    stop(subprocess.Popen(["true"]))
+    stop()
 
 
 def test_running_saver(work):
     process = start(["/s"], work)
     log = os.path.join(work, "Colours.log")
     up = wait_for(lambda: os.path.exists(log) and os.path.getsize(log) > 80 * WIDTH, 30)
-    if not check("'/s' writes Colours.log", up):
+    if not check("'/s' writes Colours.log", up, process.evidence()):
         stop(process)
         return None
     defaults = {"Background": ("REG_SZ", "0"), "Method": ("REG_SZ", "0"), "Show Treble": ("REG_SZ", "1")}
@@ -132,7 +139,8 @@ def test_running_saver(work):
         return None
 
     found = wait_for(consistent_steps, 20, 0.1)
-    check("the window covers the screen; rows of the palette as rung enter at the bottom and climb", found)
+    check("the window covers the screen; rows of the palette as rung enter at the bottom and climb", found,
+          process.evidence())
     if found:
         k, shot = found
         render = os.path.join(work, "render.png")
@@ -146,7 +154,7 @@ def test_running_saver(work):
                                   check=True).stdout
         check("the bottom rows match the headless renderer's picture",
               shot[-8 * WIDTH * 3:] == rendered[-8 * WIDTH * 3:], k)
-    check("the saver is still running", process.poll() is None)
+    check("the saver is still running", process.poll() is None, process.evidence())
     stop(process)
     check_background_fill(work, steps_of)
 
@@ -161,7 +169,7 @@ def test_stored_speed(work):
     wait_for(lambda: picture.steps_shown(screenshot()), 20, 0.1)
     rate = picture.rate(screenshot, 3)
     check('"Speed"="120" in the registry: the picture advances by about 120 rows a second', rate and 100 < rate < 140,
-          rate)
+          f"{rate} rows/s; {process.evidence()}")
     stop(process)
     wine("reg", "delete", CONFIG, "/v", "Speed", "/f")
 
@@ -203,8 +211,9 @@ def ends_on(name, action, work, harmless=()):
     process = start(["/s"], work, checked_scr)
     log = os.path.join(work, "Colours.log")
     wait_for(lambda: os.path.exists(log) and os.path.getsize(log) > 80 * WIDTH, 30)
-    time.sleep(1.0)
-    if not check(name + ": the saver runs", process.poll() is None):
+    picture = screen_checks.Picture(os.path.join(tools, "lucenta-notation"), log, WIDTH, HEIGHT)
+    drawing = wait_for(lambda: picture.steps_shown(screenshot()), 20, 0.1)
+    if not check(name + ": the saver runs and draws", drawing and process.poll() is None, process.evidence()):
         stop(process)
         return
     ends_within_a_second(name, process, action, harmless)
@@ -239,25 +248,30 @@ def test_what_ends_the_saver(work):
     closed = subprocess.run(["wine", poke_exe, "start-and-close", checked_scr], cwd=work, env=env,
                             capture_output=True, timeout=60).returncode
     check("a window closed before its first paint ends the program with status 0", closed == 0, closed)
-    stop(subprocess.Popen(["true"]))
+    stop()
 
 
 def dialog(work, keys, args=("/c",)):
-    """Opens the settings dialog, presses `keys` and returns its exit status."""
+    """Opens the settings dialog, presses `keys` (key groups, or functions for other steps) once it has the
+    focus, and returns its exit status (None when it never had the focus or did not end)."""
     process = start(list(args), work)
-    if not wait_for(lambda: window_named("Settings"), 20):
-        stop(process)
-        return None
-    time.sleep(0.5)
-    for group in keys:
-        if callable(group):
-            group()
-        else:
-            key(*group.split())
-        time.sleep(0.3)
-    status = ended(process, 10)
+    status = None
+    if wait_for(lambda: focused("Settings"), 30, 0.1):
+        for group in keys:
+            if callable(group):
+                group()
+            else:
+                key(*group.split())
+        status = ended(process, 30)
+    if status is None:
+        print("     (the dialog: " + process.evidence() + ")")
     stop(process)
     return status
+
+
+def wait_focused(name):
+    if not wait_for(lambda: focused(name), 30, 0.1):
+        print(f'     ("{name}" never had the focus)')
 
 
 def config():
@@ -287,10 +301,8 @@ def test_settings_dialog(work):
     target = os.path.join(folder, "lead.txt")
 
     def save_as():
-        wait_for(lambda: window_named("Save As"), 15)
-        time.sleep(0.5)
+        wait_focused("Save As")
         subprocess.run(["xdotool", "type", "--delay", "40", "Glöckner dir\\lead"], env=env)
-        time.sleep(0.3)
         key("Return")
         wait_for(lambda: os.path.exists(target), 10)
 
@@ -303,17 +315,15 @@ def test_settings_dialog(work):
     told = []
 
     def save_over_read_only():
-        wait_for(lambda: window_named("Save As"), 15)
-        time.sleep(0.5)
+        wait_focused("Save As")
         # The chooser opens where the last export went: the whole path names the file.
         subprocess.run(["xdotool", "type", "--delay", "40", "Z:" + target[:-4].replace("/", "\\")], env=env)
-        time.sleep(0.3)
         key("Return")
-        wait_for(lambda: window_named("Error"), 10)  # Wine's overwrite question
-        time.sleep(0.5)
+        wait_focused("Error")  # Wine's overwrite question
         key("alt+y")
-        told.append(wait_for(lambda: window_named("Lucenta"), 10))
+        told.append(wait_for(lambda: focused("Lucenta"), 30, 0.1))
         key("Return")
+        wait_focused("Settings")
 
     status = dialog(work, ["alt+space", "e", save_over_read_only,
                            lambda: told.append(window_named("Settings")), "Escape"])

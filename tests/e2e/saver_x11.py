@@ -13,7 +13,7 @@ import tempfile
 import time
 
 import screen_checks
-from screen_checks import (check, ended, ends_within_a_second, palette_of, painted,
+from screen_checks import (Program, check, ended, ends_within_a_second, palette_of, painted,
                            row_of, rows_rung, screenshot, summary, wait_for)
 from x11_window import XWindow, row_pixels
 
@@ -29,14 +29,7 @@ def environment(home, **extra):
 
 
 def start(args, work, **extra):
-    return subprocess.Popen([lucenta, *args], cwd=work, env=environment(work, **extra), stdout=subprocess.PIPE,
-                            stderr=subprocess.PIPE, text=True)
-
-
-def stop(process):
-    if process.poll() is None:
-        process.kill()
-    process.communicate()
+    return Program([lucenta, *args], cwd=work, env=environment(work, **extra))
 
 
 def store_speed(work, speed):
@@ -69,21 +62,21 @@ def rendered(work, rows):
 def test_command_lines_that_show_nothing(work):
     for args in (["/S"], ["//s"], ["/p", "1234"], ["/a"], ["x"], ["-S"]):
         process = start(args, work)
-        check("'" + " ".join(args) + "' ends at once with status 0", ended(process, 5) == 0)
-        stop(process)
+        check("'" + " ".join(args) + "' ends at once with status 0", ended(process, 5) == 0, process.evidence())
+        process.stop()
     check("... and draws nothing, touches no settings", os.listdir(work) == ["render"], os.listdir(work))
     for display in ("", ":4321"):
         process = start(["-s"], work, DISPLAY=display)
-        status = ended(process, 10)
-        error = process.communicate()[1]
+        status, error = ended(process, 10), process.output()
         check(f"'-s' with DISPLAY='{display}' ends with status 1 and one line naming the display",
-              status == 1 and error.count("\n") == 1 and (display or "display") in error, (status, error))
+              status == 1 and error.count("\n") == 1 and (display or "display") in error, process.evidence())
+        process.stop()
     process = start(["-s"], work, DISPLAY="", WAYLAND_DISPLAY="no-such-compositor")
-    status = ended(process, 10)
-    error = process.communicate()[1]
+    status, error = ended(process, 10), process.output()
     check("with neither a Wayland compositor nor an X display: status 1 and one line naming both",
           status == 1 and error.count("\n") == 1 and "no-such-compositor" in error and "X display" in error,
-          (status, error))
+          process.evidence())
+    process.stop()
     check("... and nothing written", os.listdir(work) == ["render"], os.listdir(work))
 
 
@@ -98,41 +91,52 @@ def start_to_main(work):
     return max(times)
 
 
+def drawing(work, width=WIDTH, height=HEIGHT, window="root", limit=20):
+    """Waits until the saver has set the picture up and shows its rows climbing in the window; the step
+    shown, or None."""
+    if not wait_for(lambda: log_complete(work, width), limit):
+        return None
+    picture = screen_checks.Picture(notation, os.path.join(work, "Colours.log"), width, height)
+    return wait_for(lambda: picture.steps_shown(screenshot(window=window)), limit, 0.1)
+
+
 def test_signals_at_any_moment(work):
     # The saver takes the signals first thing in main, and loads no toolkit before: a SIGTERM soon after
     # the start ends it in order, even on a loaded machine.
     early = 2 * start_to_main(work) + 0.01
-    statuses = []
+    outcomes = []
     for _ in range(5):
         process = start(["-s"], work)
-        time.sleep(early)
+        time.sleep(early)  # the moment of the signal is what is tested
         process.send_signal(signal.SIGTERM)
-        statuses.append(ended(process, 5))
-        stop(process)
+        ended(process, 5)
+        outcomes.append(process.evidence())
+        process.stop()
     check(f"SIGTERM {1000 * early:.0f} ms after the start (twice the start-up) ends the saver with status 0",
-          statuses == [0] * 5, statuses)
+          all(o.startswith("status 0,") for o in outcomes), outcomes)
 
     server_holder = XWindow(0, 0, 10, 10)
     process = start(["-s"], work)
-    wait_for(lambda: log_complete(work, WIDTH), 20)
-    time.sleep(0.5)
-    server_holder.grab_server()  # the X server answers nobody else now
-    time.sleep(0.5)
-    process.send_signal(signal.SIGTERM)
-    signalled = time.monotonic()
-    status = ended(process, 5)
-    elapsed = time.monotonic() - signalled
-    server_holder.ungrab_server()
-    server_holder.close()
+    try:
+        check("the saver draws before the X server is held", drawing(work), process.evidence())
+        server_holder.grab_server()  # the X server answers nobody else now
+        time.sleep(0.5)  # the saver's requests go unanswered meanwhile
+        process.send_signal(signal.SIGTERM)
+        signalled = time.monotonic()
+        status = ended(process, 5)
+        elapsed = time.monotonic() - signalled
+    finally:
+        server_holder.ungrab_server()
+        server_holder.close()
     check("SIGTERM ends a saver that the X server no longer answers within about a second, with status 0",
-          status == 0 and elapsed < 1.5, (status, f"{elapsed:.2f} s"))
-    stop(process)
+          status == 0 and elapsed < 1.5, f"{process.evidence()} after {elapsed:.2f} s")
+    process.stop()
 
 
 def test_running_saver(work):
     process = start(["-s"], work, WAYLAND_DISPLAY="no-such-compositor")  # falls back to X11
-    if not check("'-s' writes Colours.log", wait_for(lambda: log_complete(work, WIDTH), 20)):
-        stop(process)
+    if not check("'-s' writes Colours.log", wait_for(lambda: log_complete(work, WIDTH), 20), process.evidence()):
+        process.stop()
         return
     with open(os.path.join(work, ".config", "lucenta", "registry.reg"), encoding="utf-8") as reg:
         stored = reg.read()
@@ -143,7 +147,8 @@ def test_running_saver(work):
     shots = []
     k = wait_for(lambda: picture.steps_shown(shots.append(screenshot()) or shots[-1]), 20, 0.1)
     shot = shots[-1]
-    if check("the window covers the screen; rows of the palette as rung climb from the bottom, the treble black", k):
+    if check("the window covers the screen; rows of the palette as rung climb from the bottom, the treble black", k,
+             f"{process.evidence()}; bottom rows on the screen: {described_rows(shot)}"):
         started_over = row_of(shot, WIDTH, 0) != bytes(3 * WIDTH)
         reference = rendered(work, k + 2 * WIDTH if started_over else k)
         check("the picture above the bottom row is the headless renderer's", shot[:-3 * WIDTH] == reference[:-3 * WIDTH],
@@ -152,28 +157,48 @@ def test_running_saver(work):
                 open(os.path.join(work, "render", "Colours.log"), "rb") as theirs:
             check("Colours.log is byte for byte the renderer's", mine.read() == theirs.read())
     rate = picture.rate(screenshot, 2.5)
-    check("at the default speed the picture advances by about 60 rows a second", rate and 50 < rate < 70, rate)
-    check("the saver is still running", process.poll() is None)
+    check("at the default speed the picture advances by about 60 rows a second", rate and 50 < rate < 70,
+          f"{rate} rows/s; {process.evidence()}")
+    check("the saver is still running", process.poll() is None, process.evidence())
     process.send_signal(signal.SIGTERM)
-    check("SIGTERM ends it with status 0", ended(process, 2) == 0)
-    stop(process)
+    check("SIGTERM ends it with status 0", ended(process, 2) == 0, process.evidence())
+    process.stop()
+
+
+def described_rows(shot, count=3):
+    """The screenshot's bottom rows in short, for a failure's evidence: each row's first pixels."""
+    return [row_of(shot, WIDTH, HEIGHT - 1 - j)[:12].hex() for j in range(count)]
+
+
+def measured_rate(process, work):
+    picture = Picture(work)
+    wait_for(lambda: picture.steps_shown(screenshot()), 10, 0.1)
+    return picture.rate(screenshot, 2.5), process.evidence()
 
 
 def test_speeds(work):
     process = start(["-s", "--speed", "240"], work)
     wait_for(lambda: log_complete(work, WIDTH), 20)
-    picture = Picture(work)
-    wait_for(lambda: picture.steps_shown(screenshot()), 10, 0.1)
-    rate = picture.rate(screenshot, 2.5)
-    check("--speed 240 advances the picture by about 240 rows a second", rate and 210 < rate < 270, rate)
-    stop(process)
+    rate, evidence = measured_rate(process, work)
+    check("--speed 240 advances the picture by about 240 rows a second", rate and 210 < rate < 270,
+          f"{rate} rows/s; {evidence}")
+    process.stop()
+
+    store_speed(work, 480)
+    process = start(["-s", "--speed", "60"], work)
+    wait_for(lambda: log_complete(work, WIDTH), 20)
+    rate, evidence = measured_rate(process, work)
+    check("--speed 60 (xscreensaver's slider) wins over a stored 480", rate and 50 < rate < 70,
+          f"{rate} rows/s; {evidence}")
+    process.stop()
 
     store_speed(work, 0)
     process = start(["-s"], work)
     wait_for(lambda: log_complete(work, WIDTH), 20)
     full = wait_for(lambda: row_of(screenshot(), WIDTH, 0) != bytes(3 * WIDTH), 1.5, 0.1)
-    check('"Speed"="0" draws as fast as it can: the screen is full of rows within a second and a half', full)
-    stop(process)
+    check('"Speed"="0" draws as fast as it can: the screen is full of rows within a second and a half', full,
+          process.evidence())
+    process.stop()
     os.remove(os.path.join(work, ".config", "lucenta", "registry.reg"))
 
 
@@ -182,13 +207,12 @@ def ends_on(name, action, work, harmless=(), within=1.0):
     status 0 within a second (or `within` seconds)."""
     xdotool("mousemove", str(WIDTH // 2), str(HEIGHT // 2))
     process = start(["-s"], work)
-    wait_for(lambda: log_complete(work, WIDTH), 20)
-    time.sleep(0.5)
-    if not check(name + ": the saver runs", process.poll() is None):
-        stop(process)
+    if not check(name + ": the saver runs and draws", drawing(work) and process.poll() is None,
+                 process.evidence()):
+        process.stop()
         return
     ends_within_a_second(name, process, action, harmless, within)
-    stop(process)
+    process.stop()
 
 
 def test_what_ends_the_saver(work):
@@ -209,6 +233,7 @@ def test_what_ends_the_saver(work):
         # Another client holds the keyboard for as long as the saver tries to take it.
         grabber.grab_keyboard()
         ends_on("the focus going to another window when the saver could not take the keyboard", focus_away, work,
+                # longer than the saver keeps trying to take it
                 harmless=[("the keyboard held elsewhere", lambda: time.sleep(2.2)),
                           ("... and let go", grabber.ungrab_keyboard)])
     finally:
@@ -228,69 +253,65 @@ def test_lent_window(work):
     process = start(["-s"], work, XSCREENSAVER_WINDOW=hex(lent.id))
     try:
         check("a window lent through XSCREENSAVER_WINDOW is set up for its size",
-              wait_for(lambda: log_complete(work, 320), 20))
-        time.sleep(1.5)  # 90 rows at the default speed
+              wait_for(lambda: log_complete(work, 320), 20), process.evidence())
         palette = palette_of(os.path.join(work, "Colours.log"), 320)
         rows = {painted(palette, row) for row in rows_rung(notation, 1, 320, 640)}
-        shot = screenshot(window=hex(lent.id))
-        check("... and drawn into", row_of(shot, 320, 198) in rows and row_of(shot, 320, 150) in rows)
+        shows_rows = lambda shot: row_of(shot, 320, 198) in rows and row_of(shot, 320, 150) in rows
+        check("... and drawn into", wait_for(lambda: shows_rows(screenshot(window=hex(lent.id))), 10, 0.1),
+              process.evidence())
         xdotool("key", "a")
         xdotool("mousemove", "100", "100", "mousemove", "200", "180", "click", "1")
-        check("keys, moves and buttons do not end it", ended(process, 0.8) is None)
+        check("keys, moves and buttons do not end it", ended(process, 0.8) is None, process.evidence())
         xdotool("windowsize", str(lent.id), "200", "150")
         check("a size change sets the picture up again for the new width",
-              wait_for(lambda: log_complete(work, 200), 5) and process.poll() is None)
+              wait_for(lambda: log_complete(work, 200), 5) and process.poll() is None, process.evidence())
         process.send_signal(signal.SIGTERM)
-        check("SIGTERM ends it with status 0", ended(process, 2) == 0)
+        check("SIGTERM ends it with status 0", ended(process, 2) == 0, process.evidence())
     finally:
-        stop(process)
+        process.stop()
         lent.destroy()
+        lent.close()
 
     lent = XWindow(40, 30, 320, 200)
     process = start(["-s"], work, XSCREENSAVER_WINDOW=str(lent.id))
-    wait_for(lambda: log_complete(work, 320), 20)
-    time.sleep(0.3)
+    drawing(work, 320, 200, hex(lent.id))
     lent.destroy()
     lent.close()
     check("a decimal window id is taken, and the window's destruction ends it with status 0",
-          ended(process, 2) == 0)
-    stop(process)
+          ended(process, 2) == 0, process.evidence())
+    process.stop()
 
     for given in ("0x1fffff0", "xyz"):
         process = start(["-s"], work, XSCREENSAVER_WINDOW=given)
-        status = ended(process, 5)
-        error = process.communicate()[1]
+        status, error = ended(process, 5), process.output()
         check(f"XSCREENSAVER_WINDOW={given} names no window: status 0 and a line saying so",
-              status == 0 and error.count("\n") == 1 and "window" in error, (status, error))
+              status == 0 and error.count("\n") == 1 and "window" in error, process.evidence())
+        process.stop()
+
+
+def refused(work, kind, reason):
+    """Lends the saver a window of a kind it cannot draw in: whether it ends with status 0 and one line giving
+    the reason, and the evidence."""
+    lent = XWindow(40, 30, 320, 200, kind=kind)
+    process = start(["-s"], work, XSCREENSAVER_WINDOW=hex(lent.id))
+    status, error = ended(process, 5), process.output()
+    process.stop()
+    lent.destroy()
+    lent.close()
+    return status == 0 and error.count("\n") == 1 and reason in error, process.evidence()
 
 
 def test_strange_lent_windows(work):
-    lent = XWindow(40, 30, 320, 200, kind="input-only")
-    process = start(["-s"], work, XSCREENSAVER_WINDOW=hex(lent.id))
-    status = ended(process, 5)
-    error = process.communicate()[1] if status is not None else ""
-    check("an input-only window is refused: status 0 and one line saying so",
-          status == 0 and error.count("\n") == 1 and "input only" in error, (status, error))
-    stop(process)
-    lent.destroy()
-    lent.close()
-
-    lent = XWindow(40, 30, 320, 200, kind="directcolor")
-    process = start(["-s"], work, XSCREENSAVER_WINDOW=hex(lent.id))
-    status = ended(process, 5)
-    error = process.communicate()[1] if status is not None else ""
+    check("an input-only window is refused: status 0 and one line saying so", *refused(work, "input-only", "input only"))
     check("a DirectColor window, whose colours would need a ramp, is refused: status 0 and one line",
-          status == 0 and error.count("\n") == 1 and "TrueColor" in error, (status, error))
-    stop(process)
-    lent.destroy()
-    lent.close()
+          *refused(work, "directcolor", "TrueColor"))
 
     lent = XWindow(40, 30, 320, 200, kind="argb")
     process = start(["-s", "--speed", "600"], work, XSCREENSAVER_WINDOW=hex(lent.id))
     wait_for(lambda: log_complete(work, 320), 20)
-    time.sleep(0.5)
-    check("a 32-bit window's pixels are opaque", all(p >> 24 == 0xFF for p in row_pixels(lent.id, 190, 320)))
-    stop(process)
+    opaque = wait_for(lambda: all(p >> 24 == 0xFF for p in row_pixels(lent.id, 190, 320)), 5, 0.1)
+    check("a 32-bit window's pixels are opaque", opaque, process.evidence())
+    process.stop()
     lent.destroy()
     lent.close()
 
@@ -304,9 +325,10 @@ def test_frames_taller_than_the_window(work):
         wait_for(lambda: log_complete(work, 320), 20)
         picture = screen_checks.Picture(notation, os.path.join(work, "Colours.log"), 320, 40)
         shown = wait_for(lambda: picture.steps_shown(screenshot(window=hex(lent.id)), rows_above=38), 5, 0.05)
-        check("a frame of more rows than the window is high shows the model's rows, every one of them", shown)
+        check("a frame of more rows than the window is high shows the model's rows, every one of them", shown,
+              process.evidence())
     finally:
-        stop(process)
+        process.stop()
         lent.destroy()
         lent.close()
 
@@ -325,9 +347,10 @@ def test_resize_storms(work):
     lent.destroy()
     acted = time.monotonic()
     status = ended(process, 5)
+    elapsed = time.monotonic() - acted
     check("after 2000 quick resizes the window's destruction still ends it within a second, with status 0",
-          status == 0 and time.monotonic() - acted < 1.0, (status, time.monotonic() - acted))
-    stop(process)
+          status == 0 and elapsed < 1.0, f"{process.evidence()} after {elapsed:.2f} s")
+    process.stop()
     lent.close()
 
     leaks = []
@@ -337,13 +360,16 @@ def test_resize_storms(work):
         wait_for(lambda: log_complete(work, 320), 20)
         storm = subprocess.Popen([sys.executable, "-c", "import sys; sys.path.insert(0, sys.argv[1]); "
                                   "from x11_window import XWindow; w = XWindow(0, 0, 1, 1); "
-                                  f"w.id = {lent.id}; w.resize_storm(3000, 330, 190)", os.path.dirname(__file__)])
-        time.sleep(0.3)
+                                  f"w.id = {lent.id}; w.resize_storm(3000, 330, 190); w.close()",
+                                  os.path.dirname(__file__)])
+        time.sleep(0.3)  # the kill comes in the middle of the storm
         process.kill()
         process.wait()
         storm.wait()
-        time.sleep(0.2)
+        # The server lets a segment go once it has handled the dead client's connection.
+        wait_for(lambda: not our_segments(process.pid), 5)
         leaks += our_segments(process.pid)
+        process.stop()
         lent.destroy()
         lent.close()
     check("kill -9 during resize storms leaves no shared memory segment behind", leaks == [], leaks)

@@ -3,6 +3,7 @@ and the picture that the saver must show, computed from Colours.log and lucenta-
 import os
 import shutil
 import subprocess
+import tempfile
 import time
 
 failures = 0
@@ -29,6 +30,33 @@ def wait_for(predicate, limit, interval=0.05):
         if value or time.monotonic() >= deadline:
             return value
         time.sleep(interval)
+
+
+class Program(subprocess.Popen):
+    """A program under test. What it writes goes to a file, never to a pipe that could fill up and block it, so
+    that a failing check can show what it said with its exit status (evidence())."""
+
+    def __init__(self, command, **kwargs):
+        self.log = tempfile.TemporaryFile()
+        super().__init__(command, stdin=subprocess.DEVNULL, stdout=self.log, stderr=subprocess.STDOUT, **kwargs)
+
+    def output(self):
+        if not self.log.closed:
+            self.log.seek(0)
+            self.said = self.log.read().decode(errors="replace")
+        return self.said
+
+    def evidence(self):
+        status = self.poll()
+        return f"{'still running' if status is None else f'status {status}'}, output {self.output()!r}"
+
+    def stop(self):
+        """Kills it when it is still running."""
+        if self.poll() is None:
+            self.kill()
+        self.wait()
+        self.output()
+        self.log.close()
 
 
 def ended(process, limit):
@@ -117,12 +145,12 @@ def ends_within_a_second(name, process, action, harmless=(), within=1.0):
     `action` ends it with status 0 within a second (or `within` seconds)."""
     for description, step in harmless:
         step()
-        check(f"{name}: {description} does not end the saver", ended(process, 0.8) is None)
+        check(f"{name}: {description} does not end the saver", ended(process, 0.8) is None, process.evidence())
     action()
     acted = time.monotonic()
     status = ended(process, 5)
     elapsed = time.monotonic() - acted
     limit = "a second" if within == 1.0 else f"{1000 * within:.0f} ms"
     check(f"{name} ends the saver with status 0 within {limit}", status == 0 and elapsed < within,
-          f"status {status} after {elapsed:.3f} s")
+          f"{process.evidence()} after {elapsed:.3f} s")
     print(f"     ({name} to exit: {elapsed:.3f} s)")

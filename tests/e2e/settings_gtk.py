@@ -12,15 +12,16 @@ import sys
 import tempfile
 import time
 
-from screen_checks import check, ended, summary, wait_for
-from x11_window import press_close_box, window_icons
+from screen_checks import Program, check, ended, summary, wait_for
+from x11_window import keyboard_held_elsewhere, press_close_box, window_icons
 
 lucenta = os.path.abspath(sys.argv[1])
 build = os.path.dirname(os.path.dirname(os.path.dirname(lucenta)))
 source = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
 CAMBRIDGE = "-3-14-125-36-147-58-169-70-18-9-19-E-19-9-18-70-169-58-147-36-125-14-3-12"
 work = tempfile.mkdtemp()
-env = dict(os.environ, HOME=work, XDG_CONFIG_HOME=os.path.join(work, "config"))
+# GTK keeps its own settings (the chooser's) in memory: there is no session bus for dconf here.
+env = dict(os.environ, HOME=work, XDG_CONFIG_HOME=os.path.join(work, "config"), GSETTINGS_BACKEND="memory")
 registry = os.path.join(work, "config", "lucenta", "registry.reg")
 CONFIG_KEY = "[HKEY_CURRENT_USER\\Software\\Tovarin\\LucentaScr\\Config]"
 
@@ -42,102 +43,159 @@ def windows_named(name):
                           text=True).stdout.split()
 
 
+# GTK under the sanitizers (with their slow unwinder) on a loaded machine can take many seconds.
+PATIENCE = 60
+
+
+def focused_window():
+    return subprocess.run(["xdotool", "getwindowfocus"], capture_output=True, text=True).stdout.strip()
+
+
+def focus_on(name):
+    """A step: waits until the window of that name has the keyboard focus, where the next keys go. Keys sent
+    to it before are lost; those sent after wait in its queue, however slowly it handles them."""
+    def wait():
+        if not wait_for(lambda: focused_window() in windows_named(name), PATIENCE, 0.1):
+            raise StepFailed(f'"{name}" never had the focus (it went to {focused_window()})')
+    return wait
+
+
+def shown(name):
+    """A step: waits until a modal window of the dialog (the chooser, a message box) is on the screen. From
+    then on the dialog hands it the keys it gets; the focus stays on the dialog (no window manager moves it)."""
+    def wait():
+        if not wait_for(lambda: windows_named(name), PATIENCE, 0.1):
+            raise StepFailed(f'"{name}" was never shown')
+    return wait
+
+
+def gone(name):
+    """A step: waits until no window of that name is on the screen, so that keys go to the dialog again."""
+    def wait():
+        if not wait_for(lambda: not windows_named(name), PATIENCE, 0.1):
+            raise StepFailed(f'"{name}" did not go')
+    return wait
+
+
+def menu_open():
+    """A step: waits until the popup menu holds the keyboard, so that the next key goes to it."""
+    if not wait_for(keyboard_held_elsewhere, PATIENCE, 0.1):
+        raise StepFailed("no menu took the keyboard")
+
+
+class StepFailed(Exception):
+    pass
+
+
 def keys(*names):
     for group in names:
         subprocess.run(["xdotool", "key", "--delay", "40", *group.split()], check=True)
-        time.sleep(0.25)
 
 
 def type_text(text):
     subprocess.run(["xdotool", "type", "--delay", "40", text], check=True)
-    time.sleep(0.25)
+
+
+class Dialog:
+    """One run of the dialog: its exit status and, when a step failed, why."""
+
+    def __init__(self, steps, args=("-c",)):
+        process = Program([lucenta, *args], cwd=work, env=env)
+        try:
+            for step in [focus_on("Settings"), *steps]:
+                step() if callable(step) else keys(step)
+            self.status = ended(process, PATIENCE)
+            self.failure = "" if self.status is not None else "the dialog did not end"
+        except (StepFailed, subprocess.SubprocessError) as failure:
+            self.status, self.failure = None, str(failure)
+        self.evidence = f"{self.failure + '; ' if self.failure else ''}{process.evidence()}"
+        process.stop()
 
 
 def dialog(steps, args=("-c",)):
-    """Opens the dialog, runs the steps (key groups or functions), returns its exit status."""
-    process = subprocess.Popen([lucenta, *args], cwd=work, env=env, stderr=subprocess.DEVNULL)
-    # GTK under the sanitizers (with their slow unwinder) on a loaded machine can take several seconds.
-    if not wait_for(lambda: windows_named("Settings"), 30):
-        process.kill()
-        return None
-    time.sleep(0.8)  # until it has the focus
-    for step in steps:
-        step() if callable(step) else keys(step)
-    status = ended(process, 15)
-    if status is None:
-        process.kill()
-    return status
+    """Opens the dialog, runs the steps (key groups or functions) and returns the Dialog run, whose status is
+    None when a step failed or the dialog did not end."""
+    return Dialog(steps, args)
 
 
 def test_choosing_and_storing():
     if os.path.exists(registry):
         os.remove(registry)
-    check("a start without arguments opens the dialog; Enter stores the first item, a clear box and the "
-          "default speed",
-          dialog(["Return"], args=()) == 0 and '"Method"="0"' in stored() and '"Show Treble"="0"' in stored() and
-          '"Speed"="60"' in stored(), stored())
+
+    def check_stored(name, steps, expected, args=("-c",)):
+        run = dialog(steps, args)
+        text = stored() if os.path.exists(registry) else "(no file)"
+        check(name, run.status == 0 and all(value in text for value in expected), f"{run.evidence}; stored {text!r}")
+
+    check_stored("a start without arguments opens the dialog; Enter stores the first item, a clear box and the "
+                 "default speed", ["Return"], ['"Method"="0"', '"Show Treble"="0"', '"Speed"="60"'], args=())
     store(3, 0)
-    check("arrow keys choose, space toggles, Enter stores exactly the chosen values",
-          dialog(["Tab Tab Down", "Tab space", "Return"]) == 0 and '"Method"="4"' in stored() and
-          '"Show Treble"="1"' in stored(), stored())
-    check("the speed, last in the Tab order, is stored with the others on OK",
-          dialog(["Tab Tab Tab Tab", "ctrl+a", lambda: type_text("240"), "Return"]) == 0 and
-          '"Speed"="240"' in stored() and '"Method"="4"' in stored(), stored())
+    check_stored("arrow keys choose, space toggles, Enter stores exactly the chosen values",
+                 ["Tab Tab Down", "Tab space", "Return"], ['"Method"="4"', '"Show Treble"="1"'])
+    check_stored("the speed, last in the Tab order, is stored with the others on OK",
+                 ["Tab Tab Tab Tab", "ctrl+a", lambda: type_text("240"), "Return"], ['"Speed"="240"', '"Method"="4"'])
     before = stored()
-    check("Esc stores nothing", dialog(["Tab Tab Down Down", "Tab space", "Tab ctrl+a", lambda: type_text("0"),
-                                        "Escape"]) == 0 and stored() == before)
-    check("the close box stores nothing",
-          dialog(["Tab Tab Down", lambda: press_close_box(int(windows_named("Settings")[0]))]) == 0 and
-          stored() == before)
+    run = dialog(["Tab Tab Down Down", "Tab space", "Tab ctrl+a", lambda: type_text("0"), "Escape"])
+    check("Esc stores nothing", run.status == 0 and stored() == before, f"{run.evidence}; stored {stored()!r}")
+    run = dialog(["Tab Tab Down", lambda: press_close_box(int(windows_named("Settings")[0]))])
+    check("the close box stores nothing", run.status == 0 and stored() == before, f"{run.evidence}; stored {stored()!r}")
     store(9, 5)
-    check("a stored method outside the list is kept through OK, also when the focus passes the list; "
-          "a box value of 5 shows clear and stores 0",
-          dialog(["Tab Tab Tab", "Return"]) == 0 and '"Method"="9"' in stored() and '"Show Treble"="0"' in stored(), stored())
+    check_stored("a stored method outside the list is kept through OK, also when the focus passes the list; "
+                 "a box value of 5 shows clear and stores 0", ["Tab Tab Tab", "Return"],
+                 ['"Method"="9"', '"Show Treble"="0"'])
 
 
 def in_chooser(*steps):
-    """Steps run once the file chooser is open."""
+    """Steps run once the file chooser has the focus."""
     def run():
-        if not check("the file chooser opens", wait_for(lambda: windows_named("Save As"), 30)):
-            return
-        time.sleep(0.5)
+        shown("Save As")()
         for step in steps:
             step() if callable(step) else keys(step)
     return run
 
 
+def typed_name(name):
+    """Types a file name into the chooser. GTK's chooser drops an Enter that comes right after the typing, while
+    it completes the name: a user pauses before pressing it, and so does the test."""
+    def run():
+        type_text(name)
+        time.sleep(0.5)
+    return run
+
+
+def written(path, text):
+    """A step: waits until the file holds the text."""
+    def wait():
+        if not wait_for(lambda: os.path.exists(path) and open(path).read() == text, PATIENCE, 0.1):
+            raise StepFailed(f"{path} never held the text")
+    return wait
+
+
 def test_export():
     store(6, 1)
     lead = os.path.join(work, "lead.txt")
+    run = dialog(["ctrl+e", in_chooser(typed_name("lead"), "Return"), written(lead, CAMBRIDGE), "Escape"])
     check("Ctrl+E exports into a name typed without an extension: the file gets .txt and the lead's text",
-          dialog(["ctrl+e", in_chooser(lambda: type_text("lead"), "Return"),
-                  lambda: wait_for(lambda: os.path.exists(lead), 5), "Escape"]) == 0 and
-          os.path.exists(lead) and open(lead).read() == CAMBRIDGE)
+          run.status == 0, run.evidence)
+    # Were the chooser still open, the second Escape would close it and the dialog would stay.
+    run = dialog(["ctrl+e", in_chooser(typed_name("nothing"), "Escape"), gone("Save As"), "Escape"])
     check("Esc in the chooser writes nothing; the dialog stays open",
-          dialog(["ctrl+e", in_chooser(lambda: type_text("nothing"), "Escape"), "Escape"]) == 0 and
-          not os.path.exists(os.path.join(work, "nothing.txt")))
+          run.status == 0 and not os.path.exists(os.path.join(work, "nothing.txt")), run.evidence)
     with open(lead, "w") as old:
         old.write("old")
-    confirmed = []
+    run = dialog(["ctrl+e", in_chooser(typed_name("lead"), "Return", shown("Confirm Save As"), "Escape",
+                                       gone("Confirm Save As"), "Escape"), gone("Save As"), "Escape"])
     check("an existing file is not overwritten without confirmation, also when .txt completed its name",
-          dialog(["ctrl+e", in_chooser(lambda: type_text("lead"), "Return",
-                                       lambda: confirmed.append(wait_for(lambda: windows_named("Confirm Save As"), 15)),
-                                       "Escape", "Escape"), "Escape"]) == 0 and confirmed[0] and
-          open(lead).read() == "old")
-    check("... and is replaced when the user says yes",
-          dialog(["ctrl+e", in_chooser(lambda: type_text("lead"), "Return",
-                                       lambda: wait_for(lambda: windows_named("Confirm Save As"), 15), "alt+y"),
-                  lambda: wait_for(lambda: open(lead).read() == CAMBRIDGE, 5), "Escape"]) == 0 and
-          open(lead).read() == CAMBRIDGE)
-    opened = []
-    check("the list's context menu (Menu key) offers the export",
-          dialog(["Tab Tab", "Menu", "Return",
-                  lambda: opened.append(wait_for(lambda: windows_named("Save As"), 15)), "Escape", "Escape"]) == 0 and
-          opened[0])
+          run.status == 0 and open(lead).read() == "old", run.evidence)
+    run = dialog(["ctrl+e", in_chooser(typed_name("lead"), "Return", shown("Confirm Save As"), "alt+y"),
+                  written(lead, CAMBRIDGE), gone("Save As"), "Escape"])
+    check("... and is replaced when the user says yes", run.status == 0, run.evidence)
+    run = dialog(["Tab Tab", "Menu", menu_open, "Return", shown("Save As"), "Escape", gone("Save As"), "Escape"])
+    check("the list's context menu (Menu key) offers the export", run.status == 0, run.evidence)
     store(8, 1)
-    check("an index that names no method asks for no file",
-          dialog(["ctrl+e", lambda: time.sleep(1), lambda: opened.append(windows_named("Save As")), "Escape"]) == 0
-          and opened[-1] == [])
+    # Had Ctrl+E opened the chooser, the Escape would close it and the dialog would stay open.
+    run = dialog(["ctrl+e", "Escape"])
+    check("an index that names no method asks for no file", run.status == 0, run.evidence)
 
 
 def test_failures_are_told():
@@ -147,23 +205,17 @@ def test_failures_are_told():
     shutil.rmtree(config)
     with open(config, "w") as blocker:
         blocker.write("not a folder")
-    seen = []
-    look = lambda: seen.append((windows_named("Lucenta"), windows_named("Settings")))
-    status = dialog(["Return", lambda: wait_for(lambda: windows_named("Lucenta"), 15), look, "Return",
-                     "Escape"])
+    run = dialog(["Return", shown("Lucenta"), "Return", gone("Lucenta"), "Escape"])
     check("OK with settings that cannot be stored says so in a message box and keeps the dialog open",
-          status == 0 and seen[0][0] and seen[0][1], seen)
+          run.status == 0, run.evidence)
     os.remove(config)
 
     store(6, 1)
     os.makedirs(os.path.join(work, "sub.txt", "in the way"))
-    seen.clear()
-    status = dialog(["ctrl+e", in_chooser(lambda: type_text("sub"), "Return",
-                                          lambda: wait_for(lambda: windows_named("Confirm Save As"), 15), "alt+y",
-                                          lambda: wait_for(lambda: windows_named("Lucenta"), 15), look, "Return"),
-                     "Escape"])
+    run = dialog(["ctrl+e", in_chooser(typed_name("sub"), "Return", shown("Confirm Save As"), "alt+y"),
+                  shown("Lucenta"), "Return", gone("Lucenta"), "Escape"])
     check("an export that cannot be written says so in a message box and keeps the dialog open",
-          status == 0 and seen and seen[0][0] and seen[0][1], seen)
+          run.status == 0, run.evidence)
 
 
 def geometry(window):
@@ -182,7 +234,8 @@ def test_window_matches_its_menu_entry():
         seen["icons"] = window_icons(int(window))
         seen["size"] = geometry(window)
 
-    check("the dialog opens", dialog([look, "Escape"]) == 0)
+    run = dialog([look, "Escape"])
+    check("the dialog opens", run.status == 0, run.evidence)
     with open(os.path.join(source, "resources", "linux", "lucenta-settings.desktop")) as entry:
         startup_class = [line.split("=", 1)[1].strip() for line in entry if line.startswith("StartupWMClass=")]
     check("the window's class is the one its menu entry names",
@@ -200,10 +253,10 @@ def test_window_matches_its_menu_entry():
     with open(settings_ini, "w") as ini:
         ini.write("[Settings]\ngtk-font-name = Sans 16\n")
     normal = seen.get("size", (0, 0))
-    dialog([look, "Escape"])
+    run = dialog([look, "Escape"])
     os.remove(settings_ini)
     check("the dialog grows with the desktop's font", seen["size"][0] > 1.4 * normal[0] and
-          seen["size"][1] > 1.4 * normal[1], (normal, seen["size"]))
+          seen["size"][1] > 1.4 * normal[1], (normal, seen["size"], run.evidence))
 
 
 def test_no_display():

@@ -70,6 +70,18 @@ def press_close_box(window):
     _x.XCloseDisplay(display)
 
 
+def keyboard_held_elsewhere():
+    """Whether another client holds the keyboard (a popup menu does while it is open): a grab of it from here
+    is refused. A grab that succeeds is let go at once."""
+    display = _x.XOpenDisplay(None)
+    status = _x.XGrabKeyboard(display, _x.XDefaultRootWindow(display), 1, 1, 1, 0)
+    if status == 0:
+        _x.XUngrabKeyboard(display, 0)
+    _x.XSync(display, 0)
+    _x.XCloseDisplay(display)
+    return status == 1  # AlreadyGrabbed
+
+
 class XWindow:
     """kind: "plain", "input-only" (nothing can be drawn in it), "argb" (32 bits, alpha included) or
     "directcolor" (a visual whose colours go through a ramp of its colormap)."""

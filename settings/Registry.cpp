@@ -64,38 +64,41 @@ bool CRegistry::LoadValues() {
     if (!m_hKey || !m_hKey->CountValues(count)) {
         return false;
     }
-    const std::uint32_t savedMode = m_nMode;
-    m_nMode |= modeLoading;
     for (std::uint32_t index = 0; index < count; ++index) {
         RegValue value;
-        if (!m_hKey->EnumValue(index, kEnumNameCapacity, kEnumDataCapacity, value)) {
-            continue;
-        }
-        const std::u16string units = UnitsOf(value.data);
-        switch (value.type) {
-            case RegType::Sz:
-                GetEntry(value.name).SetString(std::u16string_view(units.c_str()));
-                break;
-            case RegType::Binary:
-                GetEntry(value.name).SetBinary(value.data.data(), value.data.size());
-                break;
-            case RegType::Dword: {
-                std::uint8_t bytes[4] = {};
-                std::memcpy(bytes, value.data.data(), std::min<std::size_t>(4, value.data.size()));
-                GetEntry(value.name)
-                    .SetDword(static_cast<std::uint32_t>(bytes[0] | bytes[1] << 8 | bytes[2] << 16 |
-                                                         static_cast<std::uint32_t>(bytes[3]) << 24));
-                break;
-            }
-            case RegType::MultiSz:
-                GetEntry(value.name).SetMultiString(units.data(), units.size());
-                break;
-            default:
-                break;  // other types are not loaded
+        if (m_hKey->EnumValue(index, kEnumNameCapacity, kEnumDataCapacity, value)) {
+            LoadValue(value);
         }
     }
-    m_nMode = savedMode;
     return true;
+}
+
+void CRegistry::LoadValue(const RegValue& value) {
+    const std::uint32_t savedMode = m_nMode;
+    m_nMode |= modeLoading;
+    const std::u16string units = UnitsOf(value.data);
+    switch (value.type) {
+        case RegType::Sz:
+            GetEntry(value.name).SetString(std::u16string_view(units.c_str()));
+            break;
+        case RegType::Binary:
+            GetEntry(value.name).SetBinary(value.data.data(), value.data.size());
+            break;
+        case RegType::Dword: {
+            std::uint8_t bytes[4] = {};
+            std::memcpy(bytes, value.data.data(), std::min<std::size_t>(4, value.data.size()));
+            GetEntry(value.name)
+                .SetDword(static_cast<std::uint32_t>(bytes[0] | bytes[1] << 8 | bytes[2] << 16 |
+                                                     static_cast<std::uint32_t>(bytes[3]) << 24));
+            break;
+        }
+        case RegType::MultiSz:
+            GetEntry(value.name).SetMultiString(units.data(), units.size());
+            break;
+        default:
+            break;  // other types are not loaded
+    }
+    m_nMode = savedMode;
 }
 
 CRegEntry& CRegistry::GetEntry(std::u16string_view name) {
@@ -116,17 +119,39 @@ void CRegistry::WriteValue(const std::u16string& name, std::uint32_t type, const
         return;
     }
     std::string failure = m_openFailure;  // empty for a store that was never to be bound
-    if (m_hKey) {
-        if (m_hKey->SetValue(name, type, data, size, failure)) {
-            return;
-        }
-        if (failure.empty()) {
-            failure = "the value was refused";
-        }
+    if (m_hKey && m_hKey->SetValue(name, type, data, size, failure)) {
+        return;
     }
+    NoteWriteFailure(failure);
+}
+
+void CRegistry::NoteWriteFailure(const std::string& failure) {
     if (m_writeFailure.empty()) {
-        m_writeFailure = failure;
+        m_writeFailure = m_hKey && failure.empty() ? "the value was refused" : failure;
     }
+}
+
+void CRegistry::SetDefault(std::u16string_view name, std::u16string_view text) {
+    CRegEntry& entry = GetEntry(name);
+    if (entry.HasValue()) {
+        return;
+    }
+    if (!m_hKey) {
+        entry.SetString(text);  // memory only: the write failure is noted as for any value
+        return;
+    }
+    const std::u16string whole(text.substr(0, text.find(u'\0')));
+    const auto* bytes = BytesOf(whole.c_str());
+    const RegValue value{std::u16string(name), RegType::Sz,
+                         std::vector<std::uint8_t>(bytes, bytes + (whole.size() + 1) * 2)};
+    RegValue held;
+    std::string failure;
+    if (m_hKey->SetValueIfMissing(value, held, failure)) {
+        LoadValue(held);
+        return;
+    }
+    LoadValue(value);  // the picture still gets the default
+    NoteWriteFailure(failure);
 }
 
 // ---- CRegEntry ----

@@ -85,10 +85,18 @@ class CRegistry {
     // a value when missing. Never fails; the reference lives as long as the store.
     CRegEntry& GetEntry(std::u16string_view name);
 
+    // Gives an entry without a value the text as its default. The key takes it only
+    // if it still holds no value of that name when it is written; a value that
+    // another writer stored since this store was loaded stays, and the entry takes it.
+    void SetDefault(std::u16string_view name, std::u16string_view text);
+
   private:
     friend class CRegEntry;
     void WriteValue(const std::u16string& name, std::uint32_t type, const std::uint8_t* data,
                     std::size_t size);
+    void NoteWriteFailure(const std::string& failure);  // the first one is kept
+    // Sets the entry of the value's name from the key's image of it, writing nothing.
+    void LoadValue(const RegValue& value);
 
     std::unique_ptr<IRegistryKey> m_hKey;
     std::string m_openFailure;  // why OpenKey could not bind the store

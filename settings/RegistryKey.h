@@ -45,6 +45,11 @@ class IRegistryKey {
     // Writes one value; false, with the system's reason (UTF-8), when it cannot.
     virtual bool SetValue(const std::u16string& name, std::uint32_t type, const std::uint8_t* data,
                           std::size_t size, std::string& reason) = 0;
+    // Writes the value only when the key holds none of that name, the look and the
+    // write one step that no other writer comes between (as near as the platform
+    // allows). `held` gets the value that the key holds afterwards: the one written,
+    // or the one found. False, with the system's reason, when it cannot be done.
+    virtual bool SetValueIfMissing(const RegValue& value, RegValue& held, std::string& reason) = 0;
 };
 
 // Creates (when missing) and opens root\path with the access asked for; nullptr,

@@ -18,15 +18,19 @@ void CSettings::WriteDefaults() {
     if (!fillMissingOnly && !(bottom.GetNumber() <= 0)) {
         return;  // a positive "Bottom" (or one that is not a number) writes nothing
     }
-    const auto assign = [fillMissingOnly](CRegEntry& entry, auto write) {
-        if (!fillMissingOnly || !entry.HasValue()) {
-            write(entry);
+    // Filling in, a value is written only where the key still has none when it is
+    // written: a choice that another program stored since these keys were read stays.
+    const auto write = [fillMissingOnly](CRegistry& store, const char16_t* name, const std::u16string& text) {
+        if (fillMissingOnly) {
+            store.SetDefault(name, text);
+        } else {
+            store.GetEntry(name).SetString(text);
         }
     };
-    assign(bottom, [](CRegEntry& e) { e.SetNumber(440); });
-    assign(m_wavelength.GetEntry(kTop), [](CRegEntry& e) { e.SetNumber(640); });
-    assign(m_wavelength.GetEntry(kIntensity), [](CRegEntry& e) { e.SetNumber(1); });
-    assign(m_config.GetEntry(kBackground), [](CRegEntry& e) { SetInteger(e, 0); });
-    assign(m_config.GetEntry(kMethod), [](CRegEntry& e) { SetInteger(e, 0); });
-    assign(m_config.GetEntry(kShowTreble), [](CRegEntry& e) { SetInteger(e, 1); });
+    write(m_wavelength, kBottom, FormatFixed(440));
+    write(m_wavelength, kTop, FormatFixed(640));
+    write(m_wavelength, kIntensity, FormatFixed(1));
+    write(m_config, kBackground, FormatInteger(0));
+    write(m_config, kMethod, FormatInteger(0));
+    write(m_config, kShowTreble, FormatInteger(1));
 }

@@ -183,24 +183,47 @@ class FileRegistryKey : public IRegistryKey {
 
     bool SetValue(const std::u16string& name, std::uint32_t type, const std::uint8_t* data, std::size_t size,
                   std::string& reason) override {
+        const RegValue value{name, type, std::vector<std::uint8_t>(data, data + size)};
+        return Write(
+            name,
+            [&](RegFileKey& key) {
+                key.SetValue(value);
+                return true;
+            },
+            reason);
+    }
+
+    bool SetValueIfMissing(const RegValue& value, RegValue& held, std::string& reason) override {
+        return Write(
+            value.name,
+            [&](RegFileKey& key) {
+                const RegValue* found = key.FindValue(value.name);
+                held = found != nullptr ? *found : value;
+                if (found == nullptr) {
+                    key.SetValue(value);
+                }
+                return found == nullptr;
+            },
+            reason);
+    }
+
+  private:
+    // Changes this key in the file under its lock (`change` tells whether it did);
+    // a refusal is told on stderr too.
+    bool Write(const std::u16string& name, const std::function<bool(RegFileKey&)>& change,
+               std::string& reason) {
         if ((m_access & RegAccess::SetValue) == 0 || !IsWritableName(name)) {
             reason = "the value cannot be written";
             return false;
         }
-        RegValue value{name, type, std::vector<std::uint8_t>(data, data + size)};
-        const bool written = m_file.Update(
-            [&](RegFile& contents) {
-                contents.GetKey(m_keyPath).SetValue(value);
-                return true;
-            },
-            reason);
+        const bool written =
+            m_file.Update([&](RegFile& contents) { return change(contents.GetKey(m_keyPath)); }, reason);
         if (!written) {
             Warn("cannot write the settings file " + m_file.Path() + ": " + reason);
         }
         return written;
     }
 
-  private:
     RegistryFile m_file;
     std::u16string m_keyPath;
     std::uint32_t m_access;

@@ -391,6 +391,12 @@ void RegFileKey::SetValue(RegValue value) {
     values.push_back(std::move(value));
 }
 
+const RegValue* RegFileKey::FindValue(std::u16string_view name) const {
+    const auto found = std::find_if(values.begin(), values.end(),
+                                    [name](const RegValue& value) { return SameText(value.name, name); });
+    return found != values.end() ? &*found : nullptr;
+}
+
 void RegFileKey::RemoveValue(std::u16string_view name) {
     values.erase(std::remove_if(values.begin(), values.end(),
                                 [name](const RegValue& value) { return SameText(value.name, name); }),

@@ -16,6 +16,7 @@ struct RegFileKey {
 
     // Replaces the value of that name (letter case ignored) or appends it.
     void SetValue(RegValue value);
+    const RegValue* FindValue(std::u16string_view name) const;  // letter case ignored
     void RemoveValue(std::u16string_view name);
 };
 

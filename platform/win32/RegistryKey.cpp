@@ -46,6 +46,24 @@ class Win32RegistryKey : public IRegistryKey {
         return result == ERROR_SUCCESS;
     }
 
+    // The registry has no conditional write: the look comes just before the write.
+    bool SetValueIfMissing(const RegValue& value, RegValue& held, std::string& reason) override {
+        DWORD type = 0;
+        DWORD size = 0;
+        LONG result = RegQueryValueExW(m_hKey, AsWide(value.name), nullptr, &type, nullptr, &size);
+        if (result == ERROR_SUCCESS) {
+            held = {value.name, type, std::vector<std::uint8_t>(size)};
+            result = RegQueryValueExW(m_hKey, AsWide(value.name), nullptr, &type, held.data.data(), &size);
+            held.data.resize(size);
+            held.type = type;
+        } else if (result == ERROR_FILE_NOT_FOUND) {
+            held = value;
+            return SetValue(value.name, value.type, value.data.data(), value.data.size(), reason);
+        }
+        reason = result == ERROR_SUCCESS ? "" : SystemErrorText(static_cast<DWORD>(result));
+        return result == ERROR_SUCCESS;
+    }
+
   private:
     HKEY m_hKey;
 };

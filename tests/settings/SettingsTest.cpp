@@ -57,6 +57,19 @@ TEST(Settings, ChoicesSavedBeforeTheFirstRunSurviveIt) {
     EXPECT_EQ(Show(Read()), "440.000000 600 1.000000 0 3 0");
 }
 
+// The saver's first run reads the keys when it starts and writes the defaults when
+// it sets the picture up; a choice that the dialog stored in between stays.
+TEST(Settings, FirstRunKeepsAChoiceStoredAfterItsKeysWereRead) {
+    RegistrySandbox sandbox;
+    CSettings saver;
+    Store(&CSettings::Config, kMethod, u"3");
+    Store(&CSettings::Wavelength, kTop, u"600");
+    saver.WriteDefaults();
+    EXPECT_EQ(saver.Config().GetEntry(kMethod).GetInteger(), 3);
+    EXPECT_EQ(saver.Wavelength().GetEntry(kTop).GetNumber(), 600.0);
+    EXPECT_EQ(Show(Read()), "440.000000 600 1.000000 0 3 1");
+}
+
 TEST(Settings, BottomOfZeroOrLessResetsAllSix) {
     for (const char16_t* bottom : {u"0", u"-5", u"abc"}) {
         RegistrySandbox sandbox;

@@ -40,6 +40,18 @@ class MemoryRegistryKey : public IRegistryKey {
         m_data->writes.push_back({name, type, std::vector<std::uint8_t>(data, data + size)});
         return true;
     }
+    bool SetValueIfMissing(const RegValue& value, RegValue& held, std::string& reason) override {
+        for (const auto* list : {&m_data->writes, &m_data->values}) {
+            for (auto stored = list->rbegin(); stored != list->rend(); ++stored) {
+                if (stored->name == value.name) {
+                    held = *stored;
+                    return true;
+                }
+            }
+        }
+        held = value;
+        return SetValue(value.name, value.type, value.data.data(), value.data.size(), reason);
+    }
 
   private:
     std::shared_ptr<MemoryKeyData> m_data;

@@ -19,8 +19,9 @@ TextFileHandle OpenTextFile(const std::filesystem::path& name, int create);
 void WriteTextLine(TextFileHandle file, std::string_view text, int newline);
 void CloseTextFile(TextFileHandle file);
 
-// Makes the text the whole of the file, or leaves the file as it was: the text goes
-// to a new file beside it, which then takes its place. A file that may not be
-// written is not replaced. False, with the system's reason (UTF-8), when nothing
-// was written.
-bool ReplaceTextFile(const std::filesystem::path& name, std::string_view text, std::string& reason);
+// Writes the text as the whole of a file that the user chose, as careful editors
+// do: through a new file beside it that takes its place where that leaves the file
+// as it was (its attributes, owner, permissions, links), else in place. A file that
+// may not be written is not. False, with the system's reason (UTF-8), when the
+// file could not be written.
+bool SaveTextFile(const std::filesystem::path& name, std::string_view text, std::string& reason);

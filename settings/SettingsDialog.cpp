@@ -43,7 +43,7 @@ bool ExportMethodText(int nMethodIndex, const std::filesystem::path& path, std::
         return false;
     }
     const CPlaceNotation notation(12, nMethodIndex + 1);
-    return ReplaceTextFile(path, LeadText(notation), reason);
+    return SaveTextFile(path, LeadText(notation), reason);
 }
 
 namespace {

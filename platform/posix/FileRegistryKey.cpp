@@ -132,7 +132,7 @@ class RegistryFile {
         char stamp[32];
         const std::time_t now = std::time(nullptr);
         std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", std::localtime(&now));
-        const std::string target = FollowLinks(m_path);
+        const std::string target = FollowLinks(m_path).value_or(m_path);
         std::string aside = target + ".unreadable-" + stamp;
         for (int n = 2; access(aside.c_str(), F_OK) == 0; ++n) {
             aside = target + ".unreadable-" + stamp + "-" + std::to_string(n);

@@ -57,8 +57,6 @@ void CloseTextFile(TextFileHandle file) {
     }
 }
 
-bool ReplaceTextFile(const std::filesystem::path& name, std::string_view text, std::string& reason) {
-    const mode_t mask = umask(0);
-    umask(mask);
-    return ReplaceWholeFile(name.string(), text, {0666 & ~mask, nullptr}, reason);
+bool SaveTextFile(const std::filesystem::path& name, std::string_view text, std::string& reason) {
+    return SaveWholeFile(name.string(), text, reason);
 }

@@ -6,12 +6,18 @@
 
 #include <cerrno>
 #include <cstring>
+#include <random>
 
 #include "platform/posix/FileDescriptor.h"
 
 namespace {
 
 constexpr int kMaxLinks = 40;  // as the kernel follows them
+
+// New files beside a target have names of one length whatever the target's, so
+// that any name the system allows can be written.
+constexpr char kNewFilePrefix[] = ".lucenta-";
+constexpr int kNewFileRandomLetters = 6;
 
 std::string Reason(int error) {
     return std::strerror(error);
@@ -22,7 +28,7 @@ std::string DirectoryOf(const std::string& path) {
     return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// Writes the text, syncs and closes; errno tells why when it fails.
+// Writes the text and syncs; errno tells why when it fails.
 bool WriteAndSync(int fd, std::string_view text) {
     for (std::size_t done = 0; done < text.size();) {
         const ssize_t n = write(fd, text.data() + done, text.size() - done);
@@ -51,6 +57,106 @@ bool KeepOwner(int fd, const struct stat* ownerLike) {
     }
     return (mine.st_uid == ownerLike->st_uid && mine.st_gid == ownerLike->st_gid) ||
            fchown(fd, ownerLike->st_uid, ownerLike->st_gid) == 0;
+}
+
+// A new file of a fresh name in the directory, created with `mode` (narrowed by
+// the umask); -1 with errno when the directory takes none.
+int CreateNewFileIn(const std::string& directory, mode_t mode, std::string& path) {
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    static std::mt19937 random{std::random_device{}()};
+    std::uniform_int_distribution<std::size_t> letter(0, sizeof kLetters - 2);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        path = directory + "/" + kNewFilePrefix;
+        for (int k = 0; k < kNewFileRandomLetters; ++k) {
+            path += kLetters[letter(random)];
+        }
+        const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST) {
+            return fd;
+        }
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+// What a new file that takes the target's place is made as.
+struct NewFile {
+    mode_t createMode;           // the umask narrows it
+    std::optional<mode_t> mode;  // set exactly afterwards, when given
+    const struct stat* owner;    // whose file it is to be; nullptr: the writer's
+};
+
+enum class Replaced { Yes, NoStandIn, Failed };
+
+// Writes the text to a new file beside the target, which then takes its place.
+// NoStandIn when no new file can stand in for the target: its folder refuses a new
+// file, or the owner and group cannot be kept. The reason is set unless Yes.
+Replaced ReplaceThroughNewFile(const std::string& target, std::string_view text, const NewFile& as,
+                               std::string& reason) {
+    std::string temporary;
+    const int fd = CreateNewFileIn(DirectoryOf(target), as.createMode, temporary);
+    if (fd < 0) {
+        const bool refused = errno == EACCES || errno == EPERM || errno == EROFS;
+        reason = Reason(errno);
+        return refused ? Replaced::NoStandIn : Replaced::Failed;
+    }
+    // Each step runs only when those before it succeeded; the first error is the reason.
+    Replaced outcome = Replaced::Yes;
+    if (as.mode && fchmod(fd, *as.mode) != 0) {
+        reason = Reason(errno);
+        outcome = Replaced::Failed;
+    } else if (!KeepOwner(fd, as.owner)) {
+        reason = "its owner and group cannot be kept: " + Reason(errno);
+        outcome = Replaced::NoStandIn;
+    } else if (!WriteAndSync(fd, text)) {
+        reason = Reason(errno);
+        outcome = Replaced::Failed;
+    }
+    if (close(fd) != 0 && outcome == Replaced::Yes) {
+        reason = Reason(errno);
+        outcome = Replaced::Failed;
+    }
+    if (outcome == Replaced::Yes && rename(temporary.c_str(), target.c_str()) != 0) {
+        reason = Reason(errno);
+        outcome = Replaced::Failed;
+    }
+    if (outcome != Replaced::Yes) {
+        unlink(temporary.c_str());
+        return outcome;
+    }
+    FileDescriptor directory(open(DirectoryOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (directory.get() >= 0) {
+        fsync(directory.get());
+    }
+    return Replaced::Yes;
+}
+
+// Truncates the regular file and writes the text into it, synced.
+bool WriteInPlace(const std::string& target, std::string_view text, std::string& reason) {
+    // Not blocking: a FIFO without a reader is refused at once rather than waited on.
+    FileDescriptor fd(open(target.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    struct stat info {};
+    if (fd.get() < 0 || fstat(fd.get(), &info) != 0) {
+        reason = Reason(errno);
+        return false;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        reason = "it is not a regular file";
+        return false;
+    }
+    if (ftruncate(fd.get(), 0) != 0 || !WriteAndSync(fd.get(), text)) {
+        reason = Reason(errno);
+        return false;
+    }
+    return true;
+}
+
+std::optional<std::string> ResolvedTarget(const std::string& path, std::string& reason) {
+    std::optional<std::string> target = FollowLinks(path);
+    if (!target) {
+        reason = Reason(ELOOP);
+    }
+    return target;
 }
 
 }  // namespace
@@ -94,7 +200,7 @@ ReadStatus ReadWholeFile(const std::string& path, std::size_t maxBytes, std::str
     }
 }
 
-std::string FollowLinks(const std::string& path) {
+std::optional<std::string> FollowLinks(const std::string& path) {
     std::string current = path;
     for (int k = 0; k < kMaxLinks; ++k) {
         char target[PATH_MAX];
@@ -105,53 +211,48 @@ std::string FollowLinks(const std::string& path) {
         const std::string next(target, static_cast<std::size_t>(length));
         current = next.front() == '/' ? next : DirectoryOf(current) + "/" + next;
     }
-    return current;  // a loop of links: the rename below will fail on it with a reason
+    errno = ELOOP;
+    return std::nullopt;
 }
 
 bool ReplaceWholeFile(const std::string& path, std::string_view text, const ReplaceOptions& options,
                       std::string& reason) {
-    const std::string target = FollowLinks(path);
+    const std::optional<std::string> target = ResolvedTarget(path, reason);
+    if (!target) {
+        return false;
+    }
     struct stat existing {};
-    const bool exists = stat(target.c_str(), &existing) == 0;
-    if (exists && access(target.c_str(), W_OK) != 0) {
+    const bool exists = stat(target->c_str(), &existing) == 0;
+    if (exists && access(target->c_str(), W_OK) != 0) {
         reason = Reason(errno);
         return false;
     }
-    const std::size_t slash = target.rfind('/');
-    std::string temp =
-        DirectoryOf(target) + "/." + target.substr(slash == std::string::npos ? 0 : slash + 1) + ".XXXXXX";
-    const int fd = mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0) {
+    const NewFile as{0600, exists ? (existing.st_mode & 07777) : options.newMode,
+                     options.ownerLike != nullptr ? options.ownerLike
+                     : exists                     ? &existing
+                                                  : nullptr};
+    return ReplaceThroughNewFile(*target, text, as, reason) == Replaced::Yes;
+}
+
+bool SaveWholeFile(const std::string& path, std::string_view text, std::string& reason) {
+    const std::optional<std::string> target = ResolvedTarget(path, reason);
+    if (!target) {
+        return false;
+    }
+    struct stat existing {};
+    if (stat(target->c_str(), &existing) != 0) {
+        return ReplaceThroughNewFile(*target, text, {0666, std::nullopt, nullptr}, reason) == Replaced::Yes;
+    }
+    if (access(target->c_str(), W_OK) != 0) {
         reason = Reason(errno);
         return false;
     }
-    const mode_t mode = exists ? (existing.st_mode & 07777) : options.newMode;
-    const struct stat* owner = options.ownerLike != nullptr ? options.ownerLike
-                               : exists                     ? &existing
-                                                            : nullptr;
-    // Each step runs only when those before it succeeded; the first error is the reason.
-    std::string failure;
-    if (fchmod(fd, mode) != 0) {
-        failure = Reason(errno);
-    } else if (!KeepOwner(fd, owner)) {
-        failure = "its owner and group cannot be kept: " + Reason(errno);
-    } else if (!WriteAndSync(fd, text)) {
-        failure = Reason(errno);
+    if (S_ISREG(existing.st_mode) && existing.st_nlink == 1) {
+        const Replaced replaced =
+            ReplaceThroughNewFile(*target, text, {0600, existing.st_mode & 07777, &existing}, reason);
+        if (replaced != Replaced::NoStandIn) {
+            return replaced == Replaced::Yes;
+        }
     }
-    if (close(fd) != 0 && failure.empty()) {
-        failure = Reason(errno);
-    }
-    if (failure.empty() && rename(temp.c_str(), target.c_str()) != 0) {
-        failure = Reason(errno);
-    }
-    if (!failure.empty()) {
-        unlink(temp.c_str());
-        reason = failure;
-        return false;
-    }
-    FileDescriptor directory(open(DirectoryOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (directory.get() >= 0) {
-        fsync(directory.get());
-    }
-    return true;
+    return WriteInPlace(*target, text, reason);
 }

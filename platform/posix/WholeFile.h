@@ -3,11 +3,12 @@
 #include <sys/stat.h>
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
-// Small files read and replaced whole: the settings file, ~/.xscreensaver and
-// the exported notation. Failures come with the reason in the system's words
+// Small files read and written whole: the settings file, ~/.xscreensaver and the
+// exported notation. Failures come with the reason in the system's words
 // (strerror of the first error, never of the clean-up after it).
 
 enum class ReadStatus { Ok, Missing, TooLarge, Failed };
@@ -20,8 +21,9 @@ ReadStatus ReadWholeFile(const std::string& path, std::size_t maxBytes, std::str
                          std::string& reason);
 
 // The file that `path` names once its symbolic links are followed, also when the
-// last one leads to a file that does not exist yet.
-std::string FollowLinks(const std::string& path);
+// last one leads to a file that does not exist yet; std::nullopt (errno ELOOP) for
+// a loop of links.
+std::optional<std::string> FollowLinks(const std::string& path);
 
 struct ReplaceOptions {
     mode_t newMode = 0600;  // for a file that does not exist yet; one that does keeps its own
@@ -32,9 +34,18 @@ struct ReplaceOptions {
 };
 
 // Replaces the file that `path` names (through its links, so that a link stays
-// a link) with `text`, whole or not at all: the text goes to a file of a unique
-// name beside it, is synced, and then takes its place. A file that may not be
-// written is not replaced; nor is one whose owner cannot be kept. False, with
-// the reason, when nothing was replaced.
+// a link) with `text`, whole or not at all: the text goes to a new file beside it,
+// is synced, and then takes its place. A file that may not be written is not
+// replaced; nor is one whose owner cannot be kept. False, with the reason, when
+// nothing was replaced.
 bool ReplaceWholeFile(const std::string& path, std::string_view text, const ReplaceOptions& options,
                       std::string& reason);
+
+// Writes a file that the user chose, as careful editors do. A new file, and one
+// that a new file can stand in for unchanged (its folder takes a new file, its
+// owner and group can be kept, it has one name), is replaced whole as above, with
+// its mode; a new one gets the mode that the user's umask gives. Any other file
+// that may be written is written in place (truncated, written and synced), so that
+// it keeps its owner, its links and its folder's rules. Links are followed. False,
+// with the reason, when the file could not be written.
+bool SaveWholeFile(const std::string& path, std::string_view text, std::string& reason);

@@ -5,7 +5,9 @@
 #include <fstream>
 
 #include "tests/support/TempDirectory.h"
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/stat.h>
 #endif
 
@@ -91,10 +93,10 @@ TEST(TextFile, AReplacementIsWholeOrNothing) {
     TempDirectory dir;
     std::string reason;
     std::ofstream(dir.Path() / "lead.txt") << "old text";
-    EXPECT_TRUE(ReplaceTextFile("lead.txt", "-1", reason)) << reason;
+    EXPECT_TRUE(SaveTextFile("lead.txt", "-1", reason)) << reason;
     EXPECT_EQ(dir.Read("lead.txt"), "-1");
     std::filesystem::create_directories(dir.Path() / "folder.txt" / "inside");
-    EXPECT_FALSE(ReplaceTextFile("folder.txt", "-1", reason));
+    EXPECT_FALSE(SaveTextFile("folder.txt", "-1", reason));
     EXPECT_FALSE(reason.empty());
     EXPECT_TRUE(std::filesystem::is_directory(dir.Path() / "folder.txt" / "inside"));
     for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
@@ -102,3 +104,24 @@ TEST(TextFile, AReplacementIsWholeOrNothing) {
         EXPECT_TRUE(name == "lead.txt" || name == "folder.txt") << "left behind: " << name;
     }
 }
+
+TEST(TextFile, ASaveTakesAnyNameTheSystemAllows) {
+    TempDirectory dir;
+    const std::string name = std::string(236, 'n') + ".txt";
+    std::string reason;
+    EXPECT_TRUE(SaveTextFile(name, "-1", reason)) << reason;
+    EXPECT_TRUE(SaveTextFile(name, "-12", reason)) << "replaced: " << reason;
+    EXPECT_EQ(dir.Read(name), "-12");
+}
+
+#ifdef _WIN32
+TEST(TextFile, AReplacedFileKeepsItsAttributes) {
+    TempDirectory dir;
+    std::ofstream(dir.Path() / "hidden.txt") << "old text";
+    ASSERT_TRUE(SetFileAttributesW(L"hidden.txt", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+    std::string reason;
+    EXPECT_TRUE(SaveTextFile("hidden.txt", "-1", reason)) << reason;
+    EXPECT_EQ(dir.Read("hidden.txt"), "-1");
+    EXPECT_NE(GetFileAttributesW(L"hidden.txt") & FILE_ATTRIBUTE_HIDDEN, 0u);
+}
+#endif

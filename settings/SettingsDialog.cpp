@@ -1,5 +1,6 @@
 #include "settings/SettingsDialog.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 
@@ -25,7 +26,7 @@ bool CSettingsDialogState::Save(std::string& message) {
     if (config.WriteFailure().empty()) {
         return true;
     }
-    message = "The settings could not be stored.\n\n" + config.WriteFailure();
+    message = BreakLongWords("The settings could not be stored.\n\n" + config.WriteFailure(), kMessageWidth);
     return false;
 }
 
@@ -56,6 +57,45 @@ int MulDiv(int value, int numerator, int denominator) {
 }
 
 }  // namespace
+
+namespace {
+
+bool StartsCharacter(char byte) {
+    return (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
+}
+
+// The end of the first line of a long word: `width` characters on, or just after
+// the last folder separator before that.
+std::size_t LineEnd(std::string_view word, std::size_t width) {
+    std::size_t end = 0;
+    std::size_t afterSeparator = 0;
+    for (std::size_t characters = 0; end < word.size(); ++end) {
+        if (StartsCharacter(word[end]) && characters++ == width) {
+            break;
+        }
+        if (word[end] == '/' || word[end] == '\\') {
+            afterSeparator = end + 1;
+        }
+    }
+    return end < word.size() && afterSeparator > 0 ? afterSeparator : end;
+}
+
+}  // namespace
+
+std::string BreakLongWords(std::string_view text, std::size_t width) {
+    std::string broken;
+    while (!text.empty()) {
+        const std::size_t wordEnd = std::min(text.find_first_of(" \n"), text.size());
+        std::string_view word = text.substr(0, wordEnd);
+        for (std::size_t end; (end = LineEnd(word, width)) < word.size(); word.remove_prefix(end)) {
+            broken.append(word.substr(0, end)).append("\n");
+        }
+        broken.append(word);
+        broken.append(text.substr(wordEnd, 1));
+        text.remove_prefix(std::min(wordEnd + 1, text.size()));
+    }
+    return broken;
+}
 
 int DialogUnitsToPixelsX(int units, int averageCharWidth) {
     return MulDiv(units, averageCharWidth, 4);
@@ -90,6 +130,7 @@ ExportResult ExportNotation(int nMethodIndex, IFileChooser& chooser, std::string
     if (ExportMethodText(nMethodIndex, *path, reason)) {
         return ExportResult::Written;
     }
-    message = "The notation could not be written to " + path->u8string() + ".\n\n" + reason;
+    message = BreakLongWords("The notation could not be written to " + path->u8string() + ".\n\n" + reason,
+                             kMessageWidth);
     return ExportResult::NotWritten;
 }

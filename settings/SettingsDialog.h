@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "resources/resource.h"
 #include "settings/Settings.h"
@@ -91,7 +92,7 @@ enum class ExportResult { NoMethod, Cancelled, Written, NotWritten };
 // method asks for no file (the dialog beeps); otherwise the chooser asks for one
 // and the lead's text is written there. The dialog's state is left as it was.
 // NotWritten comes with `message`, which says what could not be written and why,
-// for the dialog to show.
+// for the dialog to show (its long words broken into lines).
 ExportResult ExportNotation(int nMethodIndex, IFileChooser& chooser, std::string& message);
 
 // Whether method number nMethodIndex + 1 names a method whose notation can be exported.
@@ -105,3 +106,10 @@ bool ExportMethodText(int nMethodIndex, const std::filesystem::path& path, std::
 
 // The caption of the message boxes the dialog shows when a save or an export fails.
 inline constexpr char kFailureCaption[] = "Lucenta";
+// The longest line of a message, in characters: a box that shows it fits a small screen.
+inline constexpr std::size_t kMessageWidth = 60;
+
+// The UTF-8 text with each word longer than `width` characters (a long path) broken
+// into lines of at most that many, after a folder separator where one falls in the
+// line, so that a message box need not grow wider than the screen to show it.
+std::string BreakLongWords(std::string_view text, std::size_t width);

@@ -143,3 +143,33 @@ TEST(SettingsDialog, SettingsThatCannotBeStoredAreReportedNotLost) {
     EXPECT_NE(message.find("Not a directory"), std::string::npos) << "the system's own reason: " << message;
 #endif
 }
+
+TEST(SettingsDialog, MessagesBreakLongPathsIntoLinesThatFitTheScreen) {
+    struct Case {
+        const char* text;
+        std::size_t width;
+        const char* broken;
+    };
+    const Case cases[] = {
+        {"short words stay as they are", 6, "short words stay as they are"},
+        {"/home/user/lead.txt", 11, "/home/user/\nlead.txt"},
+        {"to /a/b/c/d/e/f.txt.\n\nNo", 6, "to /a/b/\nc/d/e/\nf.txt.\n\nNo"},
+        {"abcdefghij", 4, "abcd\nefgh\nij"},
+        {"C:\\Glöckner\\lead.txt", 10, "C:\\\nGlöckner\\\nlead.txt"},
+        {"ééééé", 2, "éé\néé\né"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(BreakLongWords(c.text, c.width), c.broken) << c.text;
+    }
+    const std::string path = "/tmp/" + std::string(248, 'n') + ".txt";
+    const std::string message = BreakLongWords("The notation could not be written to " + path, kMessageWidth);
+    std::size_t longest = 0;
+    for (std::size_t start = 0, end; start <= message.size(); start = end + 1) {
+        end = std::min(message.find('\n', start), message.size());
+        longest = std::max(longest, end - start);
+    }
+    EXPECT_LE(longest, kMessageWidth);
+    std::string joined = message;
+    joined.erase(std::remove(joined.begin(), joined.end(), '\n'), joined.end());
+    EXPECT_EQ(joined, "The notation could not be written to " + path) << "nothing is lost";
+}

@@ -57,8 +57,8 @@ void CRingCanvas::DrawNextRow(IDrawingSurface& surface) {
 }
 
 void CRingCanvas::DrawRows(IDrawingSurface& surface, std::int64_t count) {
-    // The newest row shows twice at the bottom, so a surface H rows high shows H - 1 rows.
-    const std::int64_t visible = std::max(m_nHeight - 1, 1);
+    // A surface H rows high shows at most H rows (H - 1 where the newest shows twice).
+    const std::int64_t visible = std::max(m_nHeight, 1);
     for (std::int64_t k = visible; k < count; ++k) {
         ApplyNextChange();
     }

@@ -5,9 +5,11 @@
 #include <wayland-client.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/linux/StopSignals.h"
@@ -48,6 +50,7 @@ struct Output {
     int height = 0;
     std::int64_t refreshMilliHz = 0;
     std::unique_ptr<CWlSaverSurface> picture;
+    bool dismissed = false;  // the compositor took its picture away: none is made again
 
     ~Output() {
         picture.reset();
@@ -67,7 +70,14 @@ class CWlSaver {
     int Run();
 
   private:
-    bool Ending() const;
+    bool Ending() const { return m_status.has_value() || StopRequested(); }
+    // After the events of one read: what they mean for the run as a whole.
+    void JudgeEvents();
+    void End(int status) {
+        if (!m_status) {
+            m_status = status;
+        }
+    }
     // Sleeps until a picture has a frame to show, an event comes or a stop
     // signal; with `block` false it only takes the events that are there.
     void Wait(bool block);
@@ -77,6 +87,7 @@ class CWlSaver {
     void RemoveGlobal(std::uint32_t name);
     void OnSeatCapabilities(std::uint32_t capabilities);
     CWlSaverSurface* PictureOf(wl_surface* surface) const;
+    void DropPicture(Output& output);
     void OnMouse(wl_surface* surface, wl_fixed_t x, wl_fixed_t y);
 
     static const wl_registry_listener kRegistryListener;
@@ -96,7 +107,9 @@ class CWlSaver {
     std::vector<std::unique_ptr<Output>> m_outputs;
     CSaverInput m_input;
     wl_surface* m_pointerOver = nullptr;
-    bool m_bStop = false;
+    wl_surface* m_keyboardOn = nullptr;  // the surface that has the keyboard
+    bool m_bKeyboardLeft = false;        // a toplevel of the saver lost the keyboard
+    std::optional<int> m_status;         // set when the run ends
 };
 
 // The listeners name the events they handle; any others (of later versions than
@@ -127,7 +140,12 @@ const wl_output_listener CWlSaver::kOutputListener = [] {
             output->refreshMilliHz = refresh;
         }
     };
-    listener.done = [](void*, wl_output*) {};
+    listener.done = [](void* data, wl_output*) {
+        const auto* output = static_cast<Output*>(data);
+        if (output->picture) {
+            output->picture->SetOutput(output->scale, output->width, output->height, output->refreshMilliHz);
+        }
+    };
     listener.scale = [](void* data, wl_output*, std::int32_t scale) {
         static_cast<Output*>(data)->scale = scale;
     };
@@ -165,7 +183,7 @@ const wl_pointer_listener CWlSaver::kPointerListener = [] {
     listener.button = [](void* self, wl_pointer*, std::uint32_t, std::uint32_t, std::uint32_t,
                          std::uint32_t state) {
         if (state == WL_POINTER_BUTTON_STATE_PRESSED) {
-            static_cast<CWlSaver*>(self)->m_bStop = true;
+            static_cast<CWlSaver*>(self)->End(0);
         }
     };
     listener.axis = [](void*, wl_pointer*, std::uint32_t, std::uint32_t, wl_fixed_t) {};
@@ -176,22 +194,28 @@ const wl_pointer_listener CWlSaver::kPointerListener = [] {
     return listener;
 }();
 
-// A key pressed ends the saver; keys held when the keyboard comes do not.
+// A key pressed ends the saver; keys held when the keyboard comes do not. The
+// keyboard moving from one of the saver's surfaces to another (as a compositor
+// does when it maps the next fullscreen window) is no loss of it: what the leave
+// means is judged once the events that came with it have been handled.
 const wl_keyboard_listener CWlSaver::kKeyboardListener = [] {
     wl_keyboard_listener listener{};
     listener.keymap = [](void*, wl_keyboard*, std::uint32_t, std::int32_t fd, std::uint32_t) { close(fd); };
-    listener.enter = [](void*, wl_keyboard*, std::uint32_t, wl_surface*, wl_array*) {};
+    listener.enter = [](void* self, wl_keyboard*, std::uint32_t, wl_surface* surface, wl_array*) {
+        static_cast<CWlSaver*>(self)->m_keyboardOn = surface;
+    };
     listener.leave = [](void* data, wl_keyboard*, std::uint32_t, wl_surface* surface) {
         auto* self = static_cast<CWlSaver*>(data);
         if (const CWlSaverSurface* picture = self->PictureOf(surface);
             picture && picture->EndsOnKeyboardLeave()) {
-            self->m_bStop = true;
+            self->m_bKeyboardLeft = true;
         }
+        self->m_keyboardOn = nullptr;
     };
     listener.key = [](void* self, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t,
                       std::uint32_t state) {
         if (state == WL_KEYBOARD_KEY_STATE_PRESSED) {
-            static_cast<CWlSaver*>(self)->m_bStop = true;
+            static_cast<CWlSaver*>(self)->End(0);
         }
     };
     listener.modifiers = [](void*, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t,
@@ -263,11 +287,35 @@ void CWlSaver::AddGlobal(wl_registry* registry, std::uint32_t name, const char* 
     }
 }
 
+// An output that goes takes its picture with it.
 void CWlSaver::RemoveGlobal(std::uint32_t name) {
-    m_outputs.erase(
-        std::remove_if(m_outputs.begin(), m_outputs.end(),
-                       [name](const std::unique_ptr<Output>& output) { return output->name == name; }),
-        m_outputs.end());
+    const auto gone =
+        std::find_if(m_outputs.begin(), m_outputs.end(),
+                     [name](const std::unique_ptr<Output>& output) { return output->name == name; });
+    if (gone == m_outputs.end()) {
+        return;
+    }
+    DropPicture(**gone);
+    m_outputs.erase(gone);
+}
+
+// The devices forget the picture's surface. When it had the keyboard, a picture
+// that is left asks for it: a compositor need not pass it on.
+void CWlSaver::DropPicture(Output& output) {
+    if (!output.picture) {
+        return;
+    }
+    wl_surface* surface = output.picture->Surface();
+    const bool hadKeyboard = m_keyboardOn == surface;
+    m_keyboardOn = m_keyboardOn == surface ? nullptr : m_keyboardOn;
+    m_pointerOver = m_pointerOver == surface ? nullptr : m_pointerOver;
+    output.picture.reset();
+    for (const auto& other : m_outputs) {
+        if (hadKeyboard && other->picture) {
+            other->picture->AskForKeyboard();
+            break;
+        }
+    }
 }
 
 // Devices come and go (a virtual keyboard or pointer lasts as long as its
@@ -303,7 +351,7 @@ CWlSaverSurface* CWlSaver::PictureOf(wl_surface* surface) const {
 
 void CWlSaver::OnMouse(wl_surface* surface, wl_fixed_t x, wl_fixed_t y) {
     if (PictureOf(surface) != nullptr && m_input.OnMouseMove(wl_fixed_to_int(x), wl_fixed_to_int(y))) {
-        m_bStop = true;
+        End(0);
     }
 }
 
@@ -322,18 +370,45 @@ bool CWlSaver::Connect() {
 // that come later.
 void CWlSaver::ShowPictures() {
     for (const auto& output : m_outputs) {
-        if (!output->picture && output->width > 0) {
+        if (!output->picture && output->width > 0 && !output->dismissed) {
             output->picture = std::make_unique<CWlSaverSurface>(m_shell, output->output, m_speed);
-            output->picture->SetOutputScale(output->scale);
-            output->picture->SetOutputMode(output->width, output->height, output->refreshMilliHz);
+            output->picture->SetOutput(output->scale, output->width, output->height, output->refreshMilliHz);
         }
     }
 }
 
-bool CWlSaver::Ending() const {
-    return m_bStop || StopRequested() || wl_display_get_error(m_display) != 0 ||
-           std::any_of(m_outputs.begin(), m_outputs.end(),
-                       [](const auto& output) { return output->picture && output->picture->Ending(); });
+// A picture that cannot be shown ends the run with 1, a fullscreen window that the
+// user closes with 0. A layer surface that the compositor takes away is dropped
+// (its output may be going); the run ends when no picture is left.
+void CWlSaver::JudgeEvents() {
+    if (m_bKeyboardLeft && m_keyboardOn == nullptr) {
+        End(0);  // the keyboard went to another program's window
+    }
+    m_bKeyboardLeft = false;
+    bool dismissed = false;
+    for (const auto& output : m_outputs) {
+        if (!output->picture) {
+            continue;
+        }
+        switch (output->picture->GetState()) {
+            case CWlSaverSurface::State::Showing:
+                break;
+            case CWlSaverSurface::State::Dismissed:
+                DropPicture(*output);
+                output->dismissed = dismissed = true;
+                break;
+            case CWlSaverSurface::State::CloseRequested:
+                End(0);
+                break;
+            case CWlSaverSurface::State::Failed:
+                End(1);
+                break;
+        }
+    }
+    if (dismissed && std::none_of(m_outputs.begin(), m_outputs.end(),
+                                  [](const auto& o) { return o->picture != nullptr; })) {
+        End(0);
+    }
 }
 
 void CWlSaver::Wait(bool block) {
@@ -357,10 +432,12 @@ void CWlSaver::Wait(bool block) {
     } else {
         wl_display_cancel_read(m_display);
     }
-    if ((sources[0].revents & (POLLHUP | POLLERR)) != 0) {
-        m_bStop = true;  // the compositor has gone
+    if ((sources[0].revents & (POLLHUP | POLLERR)) != 0 || wl_display_dispatch_pending(m_display) < 0) {
+        std::fprintf(stderr, "lucenta: the connection to the Wayland compositor was lost\n");
+        End(1);
+        return;
     }
-    wl_display_dispatch_pending(m_display);
+    JudgeEvents();
 }
 
 void CWlSaver::DrawOneRowEach() {
@@ -387,7 +464,7 @@ int CWlSaver::Run() {
             }
         }
     }
-    return 0;
+    return m_status.value_or(0);
 }
 
 }  // namespace

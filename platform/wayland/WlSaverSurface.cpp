@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/wayland/WaylandShm.h"
 #include "platform/wayland/wlr-layer-shell-unstable-v1-client-protocol.h"
 #include "platform/wayland/xdg-shell-client-protocol.h"
 #include "settings/Speed.h"
@@ -24,7 +25,7 @@ const zwlr_layer_surface_v1_listener CWlSaverSurface::kLayerListener = [] {
         static_cast<CWlSaverSurface*>(self)->Configure(static_cast<int>(width), static_cast<int>(height));
     };
     listener.closed = [](void* self, zwlr_layer_surface_v1*) {
-        static_cast<CWlSaverSurface*>(self)->m_bEnding = true;
+        static_cast<CWlSaverSurface*>(self)->m_state = State::Dismissed;
     };
     return listener;
 }();
@@ -46,7 +47,9 @@ const xdg_toplevel_listener CWlSaverSurface::kToplevelListener = [] {
         self->m_toplevelWidth = width;
         self->m_toplevelHeight = height;
     };
-    listener.close = [](void* self, xdg_toplevel*) { static_cast<CWlSaverSurface*>(self)->m_bEnding = true; };
+    listener.close = [](void* self, xdg_toplevel*) {
+        static_cast<CWlSaverSurface*>(self)->m_state = State::CloseRequested;
+    };
     return listener;
 }();
 
@@ -104,31 +107,48 @@ CWlSaverSurface::~CWlSaverSurface() {
     wl_surface_destroy(m_surface);
 }
 
-void CWlSaverSurface::SetOutputMode(int width, int height, std::int64_t refreshMilliHz) {
+void CWlSaverSurface::SetOutput(int scale, int width, int height, std::int64_t refreshMilliHz) {
+    const bool changed = (scale > 0 ? scale : 1) != m_scale || width != m_modeWidth || height != m_modeHeight;
+    m_scale = scale > 0 ? scale : 1;
     m_modeWidth = width;
     m_modeHeight = height;
     m_refreshMilliHz = refreshMilliHz;
+    if (changed && m_ring) {
+        Configure(m_configuredWidth, m_configuredHeight);
+    }
+}
+
+void CWlSaverSurface::AskForKeyboard() {
+    if (m_layer != nullptr) {
+        zwlr_layer_surface_v1_set_keyboard_interactivity(m_layer, kExclusiveKeyboard);
+        wl_surface_commit(m_surface);
+    }
 }
 
 // Sizes come in surface coordinates; the picture has a bell for every pixel of
 // the output, so a scaled output gets a buffer of its scale.
 void CWlSaverSurface::Configure(int width, int height) {
+    m_configuredWidth = width;
+    m_configuredHeight = height;
     const int pixelsWide = width > 0 ? width * m_scale : m_modeWidth;
     const int pixelsHigh = height > 0 ? height * m_scale : m_modeHeight;
     if (pixelsWide <= 0 || pixelsHigh <= 0) {
         std::fprintf(stderr, "lucenta: the compositor gave the picture no size\n");
-        m_bEnding = true;
+        m_state = State::Failed;
         return;
     }
     if (pixelsWide != m_width || pixelsHigh != m_height || !m_ring) {
         m_width = pixelsWide;
         m_height = pixelsHigh;
         m_canvas.Setup(m_width, m_height);  // the picture starts over
-        m_ring = CWlShmRing::Create(m_shell.shm, m_width, m_height);
+        m_ring.reset();                     // its memory goes before the next is made
+        m_ring = CWaylandSurface::Create(
+            [this](int wide, int rows) { return MakeShmRows(m_shell.shm, m_surface, wide, rows); }, m_width,
+            m_height);
         if (!m_ring) {
             std::fprintf(stderr, "lucenta: cannot share memory for a picture of %dx%d pixels\n", m_width,
                          m_height);
-            m_bEnding = true;
+            m_state = State::Failed;
             return;
         }
         m_ring->Fill(m_canvas.Background());
@@ -175,12 +195,18 @@ void CWlSaverSurface::DrawFrame(PaceTime now) {
 }
 
 void CWlSaverSurface::Present() {
+    if (m_ring->Failed()) {
+        std::fprintf(stderr, "lucenta: cannot share more memory for the picture of %dx%d pixels\n", m_width,
+                     m_height);
+        m_state = State::Failed;
+        return;
+    }
     if (m_frame != nullptr) {
         wl_callback_destroy(m_frame);  // a configure may present before the frame asked for is done
     }
     m_frame = wl_surface_frame(m_surface);
     wl_callback_add_listener(m_frame, &kFrameListener, this);
-    m_ring->AttachTo(m_surface);
+    m_ring->AttachTo();
     wl_surface_commit(m_surface);
     m_bDirty = false;
 }

@@ -6,7 +6,7 @@
 #include <memory>
 #include <optional>
 
-#include "platform/wayland/WlShmRing.h"
+#include "platform/wayland/WaylandSurface.h"
 #include "shell/FramePacing.h"
 #include "shell/RingCanvas.h"
 
@@ -36,14 +36,22 @@ class CWlSaverSurface {
     CWlSaverSurface(const CWlSaverSurface&) = delete;
     CWlSaverSurface& operator=(const CWlSaverSurface&) = delete;
 
-    // The output's scale, refresh rate and size, as it reports them.
-    void SetOutputScale(int scale) { m_scale = scale > 0 ? scale : 1; }
-    void SetOutputMode(int width, int height, std::int64_t refreshMilliHz);
+    // The output's scale, size and refresh rate, as it reports them, also when they
+    // change: the picture is set up again at a bell for every pixel.
+    void SetOutput(int scale, int width, int height, std::int64_t refreshMilliHz);
+    // Asks the compositor for the keyboard again (another output that had it has gone).
+    void AskForKeyboard();
+
+    enum class State {
+        Showing,
+        Dismissed,       // the compositor took the layer surface away (its output goes, say)
+        CloseRequested,  // the user asked to close the fullscreen window
+        Failed,          // the picture could not be set up (a line on stderr said why)
+    };
 
     wl_surface* Surface() const { return m_surface; }
     bool Paced() const { return m_speed > 0; }
-    // The compositor closed the surface, or it could not be set up.
-    bool Ending() const { return m_bEnding; }
+    State GetState() const { return m_state; }
     // Losing the keyboard ends a toplevel only: a layer surface keeps it while it is there.
     bool EndsOnKeyboardLeave() const { return m_toplevel != nullptr; }
 
@@ -73,17 +81,19 @@ class CWlSaverSurface {
     xdg_surface* m_xdgSurface = nullptr;
     xdg_toplevel* m_toplevel = nullptr;
     wl_callback* m_frame = nullptr;  // a frame asked for and not yet done
-    std::unique_ptr<CWlShmRing> m_ring;
+    std::unique_ptr<CWaylandSurface> m_ring;
     int m_scale = 1;
     int m_modeWidth = 0;  // the output's size in pixels, for a toplevel configured without one
     int m_modeHeight = 0;
     std::int64_t m_refreshMilliHz = 0;
+    int m_configuredWidth = 0;  // the size of the last configure, in surface coordinates
+    int m_configuredHeight = 0;
     int m_width = 0;  // in buffer pixels
     int m_height = 0;
     int m_toplevelWidth = 0;  // the size of the toplevel's configure under way
     int m_toplevelHeight = 0;
     bool m_bDirty = false;  // rows were drawn that no frame has shown yet
-    bool m_bEnding = false;
+    State m_state = State::Showing;
     bool m_bPacing = false;  // the pacer runs: set at the first frame the compositor asked for
     CRowPacer m_pacer{0, PaceTime(0)};
 };

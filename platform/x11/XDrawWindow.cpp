@@ -142,19 +142,19 @@ void CXDrawWindow::Dispatch(const XEvent& event) {
     OnEvent(event);
 }
 
+// The picture starts over, from the background.
 void CXDrawWindow::ApplyPendingSize() {
-    if ((m_pendingWidth != m_width || m_pendingHeight != m_height) && !m_bFailed) {
-        SetUp(m_pendingWidth, m_pendingHeight);  // the picture starts over
-        if (m_bDrawing && !m_bFailed) {
-            m_pacer = CRowPacer(m_speed, PaceNow());
-        }
+    if ((m_pendingWidth != m_width || m_pendingHeight != m_height) && !m_bFailed &&
+        SetUp(m_pendingWidth, m_pendingHeight) && m_bDrawing) {
+        m_surface->Fill(m_canvas.Background());
+        m_pacer = CRowPacer(m_speed, PaceNow());
     }
 }
 
 // An exposure arrives as a series of Expose events, the last with count 0. The
 // first exposure of a window of its own starts the drawing; a later one ends it,
-// as a further paint request does. Every exposed area is filled with the
-// background first.
+// as a further paint request does, unless the saver moved or sized the window
+// itself. Every exposed area is filled with the background first.
 void CXDrawWindow::OnExpose(const XExposeEvent& expose) {
     if (m_surface) {
         m_surface->FillArea(expose.x, expose.y, expose.width, expose.height, m_canvas.Background());
@@ -165,8 +165,13 @@ void CXDrawWindow::OnExpose(const XExposeEvent& expose) {
         if (expose.count == 0) {
             StartDrawing();
         }
-    } else if (!sameExposure && !m_bAdopted) {
+        return;
+    }
+    if (!sameExposure && !m_bAdopted && !m_bExposureExpected) {
         Close();
+    }
+    if (expose.count == 0) {
+        m_bExposureExpected = false;
     }
 }
 

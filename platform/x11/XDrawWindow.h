@@ -59,6 +59,9 @@ class CXDrawWindow {
     virtual void OnEvent(const XEvent&) {}
     // Asks the saver to end after the events it is handling.
     void Close() { m_bStop = true; }
+    // The saver moves or sizes the window itself: the exposure that follows is no
+    // sign of another window.
+    void ExpectExposure() { m_bExposureExpected = true; }
 
     Display* m_display;
     Window m_window = None;
@@ -83,6 +86,7 @@ class CXDrawWindow {
     int m_nExposuresLeft = 0;  // further Expose events of the same exposure
     bool m_bStop = false;
     bool m_bFailed = false;
+    bool m_bExposureExpected = false;
     CRowPacer m_pacer{0, PaceTime(0)};
     CFrameClock m_frames{0, PaceTime(0)};
 };

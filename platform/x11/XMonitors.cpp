@@ -45,6 +45,24 @@ std::vector<XRectangle> Monitors(Display* display) {
     return monitors;
 }
 
+void WatchMonitors(Display* display) {
+    if (HasRandr(display)) {
+        XRRSelectInput(display, DefaultRootWindow(display),
+                       RRScreenChangeNotifyMask | RRCrtcChangeNotifyMask | RROutputChangeNotifyMask);
+    }
+}
+
+bool ChangesMonitors(Display* display, XEvent& event) {
+    int eventBase = 0;
+    int errorBase = 0;
+    if (XRRQueryExtension(display, &eventBase, &errorBase) == 0 ||
+        (event.type != eventBase + RRScreenChangeNotify && event.type != eventBase + RRNotify)) {
+        return false;
+    }
+    XRRUpdateConfiguration(&event);  // Xlib's idea of the screen's size follows
+    return true;
+}
+
 std::int64_t RefreshMilliHzAt(Display* display, int x, int y) {
     if (!HasRandr(display)) {
         return 0;

@@ -9,6 +9,11 @@
 // reports none.
 std::vector<XRectangle> Monitors(Display* display);
 
+// Asks RandR to report changes of the screen, its outputs and their modes.
+void WatchMonitors(Display* display);
+// Whether the event is such a report: the monitors are to be read again.
+bool ChangesMonitors(Display* display, XEvent& event);
+
 // The refresh rate, in millihertz, of the output that shows the point (x, y) of
 // the root window; 0 when RandR does not know it.
 std::int64_t RefreshMilliHzAt(Display* display, int x, int y);

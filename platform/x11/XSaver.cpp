@@ -1,6 +1,7 @@
 #include "platform/x11/XSaver.h"
 
 #include <poll.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -50,17 +51,12 @@ class CXSaver {
         return adopted;
     }
 
+    // A window over every monitor, also those that come while the saver runs.
     bool CoverEveryMonitor(std::optional<int> speed) {
-        const std::vector<XRectangle> monitors = Monitors(m_display);
-        for (std::size_t k = 0; k < monitors.size(); ++k) {
-            auto saver = std::make_unique<CXSaverWindow>(m_display, speed, m_input);
-            const bool created = saver->CreateFullScreen(monitors[k], k == 0);
-            m_windows.push_back(std::move(saver));
-            if (!created) {
-                return false;
-            }
-        }
-        return true;
+        m_speed = speed;
+        m_bCovering = true;
+        WatchMonitors(m_display);
+        return FollowMonitors();
     }
 
     int Run() {
@@ -109,14 +105,19 @@ class CXSaver {
     }
 
     void Pump() {
+        bool monitorsChanged = false;
         while (XPending(m_display) > 0) {
             XEvent event;
             XNextEvent(m_display, &event);
+            monitorsChanged = ChangesMonitors(m_display, event) || monitorsChanged;
             for (const auto& window : m_windows) {
                 if (event.xany.window == window->Id()) {
                     window->Dispatch(event);
                 }
             }
+        }
+        if (monitorsChanged && m_bCovering) {
+            FollowMonitors();
         }
         for (const auto& window : m_windows) {
             window->ApplyPendingSize();
@@ -146,8 +147,32 @@ class CXSaver {
         }
     }
 
+    // Each monitor keeps its window, in RandR's order, moved and sized to match;
+    // a monitor that comes gets one, and the windows of those that went go.
+    bool FollowMonitors() {
+        const std::vector<XRectangle> monitors = Monitors(m_display);
+        if (m_windows.size() > monitors.size()) {
+            m_windows.resize(monitors.size());
+        }
+        for (std::size_t k = 0; k < monitors.size(); ++k) {
+            if (k < m_windows.size()) {
+                static_cast<CXSaverWindow&>(*m_windows[k]).Cover(monitors[k]);
+                continue;
+            }
+            auto saver = std::make_unique<CXSaverWindow>(m_display, m_speed, m_input);
+            const bool created = saver->CreateFullScreen(monitors[k], k == 0);
+            m_windows.push_back(std::move(saver));
+            if (!created) {
+                return false;
+            }
+        }
+        return true;
+    }
+
     Display* m_display;
-    CSaverInput m_input;  // one mouse rule across all the windows
+    std::optional<int> m_speed;
+    bool m_bCovering = false;  // the windows are the saver's own, one over each monitor
+    CSaverInput m_input;       // one mouse rule across all the windows
     std::vector<std::unique_ptr<CXDrawWindow>> m_windows;
 };
 
@@ -161,6 +186,13 @@ int RunLent(Display* display, const char* lent, std::optional<int> speed) {
     return saver.Adopt(*window, speed) ? saver.Run() : 0;
 }
 
+// Xlib ends the program when the connection is lost; this says so in the
+// program's own words first, with the status of any other failure.
+extern "C" int OnDisplayLost(Display*) {
+    std::fprintf(stderr, "lucenta: the connection to the X server was lost\n");
+    _exit(1);
+}
+
 }  // namespace
 
 std::optional<int> RunX11Saver(std::optional<int> speed) {
@@ -168,6 +200,7 @@ std::optional<int> RunX11Saver(std::optional<int> speed) {
     if (!display) {
         return std::nullopt;
     }
+    XSetIOErrorHandler(OnDisplayLost);
     if (const char* lent = std::getenv("XSCREENSAVER_WINDOW"); lent != nullptr && lent[0] != '\0') {
         return RunLent(display.get(), lent, speed);
     }

@@ -32,10 +32,23 @@ CXSaverWindow::~CXSaverWindow() {
     if (m_invisibleCursor != None) {
         XFreeCursor(m_display, m_invisibleCursor);
     }
+    if (m_window != None) {
+        XDestroyWindow(m_display, m_window);
+    }
+}
+
+void CXSaverWindow::Cover(const XRectangle& area) {
+    if (area.x != m_area.x || area.y != m_area.y || area.width != m_area.width ||
+        area.height != m_area.height) {
+        m_area = area;
+        ExpectExposure();
+        XMoveResizeWindow(m_display, m_window, area.x, area.y, area.width, area.height);
+    }
 }
 
 bool CXSaverWindow::CreateFullScreen(const XRectangle& area, bool takesInput) {
     m_bTakesInput = takesInput;
+    m_area = area;
     const int screen = DefaultScreen(m_display);
     XSetWindowAttributes attributes{};
     attributes.override_redirect = True;

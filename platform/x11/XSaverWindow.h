@@ -21,6 +21,8 @@ class CXSaverWindow : public CXDrawWindow {
     // Creates the window over `area`, sets up the picture for its size and maps
     // it. False when the screen's visual cannot show colours.
     bool CreateFullScreen(const XRectangle& area, bool takesInput);
+    // Moves the window over the monitor's new place and size.
+    void Cover(const XRectangle& area);
 
   protected:
     void OnEvent(const XEvent& event) override;
@@ -31,6 +33,7 @@ class CXSaverWindow : public CXDrawWindow {
     void TryGrabs();
 
     CSaverInput& m_input;
+    XRectangle m_area{};
     bool m_bTakesInput = false;
     Cursor m_invisibleCursor = None;
     bool m_bKeyboardGrabbed = false;

@@ -6,6 +6,7 @@ running through sway's focus moves until a key.
 usage: saver_wayland.py LUCENTA LUCENTA_RENDER LUCENTA_NOTATION WL_POINTER_CLIENT
 Needs sway, Xwayland, grim, wtype and setpriv; sway and every client run as the user nobody, since sway
 refuses to run as root."""
+import json
 import os
 import shutil
 import signal
@@ -16,6 +17,7 @@ import tempfile
 from screen_checks import Picture, Program, check, copy_for_nobody, ended, summary, wait_for
 
 OUTPUTS = {"HEADLESS-1": (800, 600), "HEADLESS-2": (640, 480)}
+SMALL = (320, 240)  # an output added while the saver runs
 AS_NOBODY = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"]
 
 
@@ -62,6 +64,10 @@ class HeadlessSway:
     def msg(self, *words):
         self.run("swaymsg", "--", *words, capture_output=True, check=True)
 
+    def output_names(self):
+        outputs = self.run("swaymsg", "-t", "get_outputs", "-r", capture_output=True, check=True).stdout
+        return [output["name"] for output in json.loads(outputs)]
+
     def screenshot(self, output, region=None):
         """The output's pixels (or those of a region "X,Y WxH" of the layout) as RGB bytes, three a pixel, row
         after row: grim's PPM without its header."""
@@ -82,23 +88,29 @@ class HeadlessSway:
             self.sway.kill()
 
 
-def palettes(sway):
-    """Each output's Colours.log, as the headless renderer writes it for that width."""
-    logs = {}
-    for name, (width, height) in OUTPUTS.items():
-        folder = os.path.join(sway.home, "render-" + name)
-        os.makedirs(folder)
-        subprocess.run([render, "--width", str(width), "--height", str(height), "--rows", "1", "--out",
-                        os.path.join(folder, "x.png")], cwd=folder, env=dict(os.environ, XDG_CONFIG_HOME=folder),
-                       check=True, capture_output=True)
-        logs[name] = os.path.join(folder, "Colours.log")
-    return logs
+class Palettes:
+    """Colours.log for each size of output, as the headless renderer writes it for that width."""
+
+    def __init__(self, sway):
+        self.sway, self.logs = sway, {}
+
+    def __getitem__(self, size):
+        if size not in self.logs:
+            width, height = size
+            folder = os.path.join(self.sway.home, f"render-{width}x{height}")
+            os.makedirs(folder)
+            subprocess.run([render, "--width", str(width), "--height", str(height), "--rows", "1", "--out",
+                            os.path.join(folder, "x.png")], cwd=folder, env=dict(os.environ, XDG_CONFIG_HOME=folder),
+                           check=True, capture_output=True)
+            self.logs[size] = os.path.join(folder, "Colours.log")
+        return self.logs[size]
 
 
-def shows_model(sway, logs, name):
-    """The step shown when the output shows the model's rows climbing from its bottom, waiting for it."""
-    width, height = OUTPUTS[name]
-    picture = Picture(notation, logs[name], width, height)
+def shows_model(sway, logs, name, size=None):
+    """The step shown when the output (of the size given, else as OUTPUTS has it) shows the model's rows
+    climbing from its bottom, waiting for it."""
+    width, height = size or OUTPUTS[name]
+    picture = Picture(notation, logs[(width, height)], width, height)
     return wait_for(lambda: picture.steps_shown(sway.screenshot(name)), 10, 0.1)
 
 
@@ -107,6 +119,15 @@ def check_every_output(sway, logs, what, process):
         k = shows_model(sway, logs, name)
         check(f"{what}: {name} ({width}x{height}) shows the model's rows climbing from its bottom", k,
               process.evidence())
+
+
+def add_output(sway, size):
+    """A new headless output of that size, as a monitor plugged in; its name."""
+    before = set(sway.output_names())
+    sway.msg("create_output")
+    name = wait_for(lambda: set(sway.output_names()) - before, 10).pop()
+    sway.msg("output", name, "mode", "--custom", f"{size[0]}x{size[1]}@60Hz")
+    return name
 
 
 def ends_on(sway, logs, name, action):
@@ -126,6 +147,14 @@ def test_native_saver(sway, logs):
     process = sway.start(lucenta, "-s")
     check_every_output(sway, logs, "the Wayland saver", process)
     check("... which keeps running", process.poll() is None, process.evidence())
+    added = add_output(sway, SMALL)
+    check(f"an output added while it runs ({added}) gets a picture", shows_model(sway, logs, added, SMALL),
+          process.evidence())
+    sway.msg("output", "HEADLESS-1", "scale", "2")
+    check("an output scaled to 2 while it runs gets a bell for each of its 800 pixels",
+          shows_model(sway, logs, "HEADLESS-1"), process.evidence())
+    sway.msg("output", "HEADLESS-1", "scale", "1")
+    check("... and again at scale 1", shows_model(sway, logs, "HEADLESS-1"), process.evidence())
     process.send_signal(signal.SIGTERM)
     check("SIGTERM ends it with status 0", ended(process, 2) == 0, process.evidence())
     process.stop()
@@ -147,6 +176,12 @@ def test_x11_saver_under_xwayland(sway, logs):
     process = sway.start(lucenta, "-s", "--x11", DISPLAY=sway.display)
     check_every_output(sway, logs, "the X11 saver under Xwayland", process)
     check("... keeps running through sway's focus moves", ended(process, 1) is None, process.evidence())
+    added = add_output(sway, SMALL)
+    check(f"a monitor added while it runs ({added}) gets a window", shows_model(sway, logs, added, SMALL),
+          process.evidence())
+    sway.msg("output", "HEADLESS-2", "mode", "--custom", "800x600@60Hz")
+    check("a monitor that grows from 640x480 to 800x600 while it runs is covered whole",
+          shows_model(sway, logs, "HEADLESS-2", (800, 600)), process.evidence())
     sway.run("wtype", "-s", "100", "-k", "a")
     check("... until a key: status 0", ended(process, 5) == 0, process.evidence())
     process.stop()
@@ -160,7 +195,7 @@ def main():
     lucenta, pointer_client = (copy_for_nobody(program, root) for program in (lucenta, pointer_client))
     sway = HeadlessSway(root, OUTPUTS)
     try:
-        logs = palettes(sway)
+        logs = Palettes(sway)
         test_native_saver(sway, logs)
         test_x11_saver_under_xwayland(sway, logs)
     finally:

@@ -1,0 +1,113 @@
+#!/usr/bin/env python3
+"""Drives the real lucenta on weston, a compositor without layer shell, as GNOME is one: the saver shows a
+fullscreen window on each of weston's two outputs (windows of its X11 backend on the test's X display), keeps
+running although weston moves the keyboard from one of its windows to the next, and ends on a key, a click and
+SIGTERM.
+
+usage: saver_weston.py LUCENTA LUCENTA_RENDER LUCENTA_NOTATION
+Needs DISPLAY (Xvfb), weston, xdotool, ImageMagick's import and setpriv; weston and the saver run as the user
+nobody, as a desktop's programs run as its user."""
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+
+from screen_checks import Picture, Program, check, copy_for_nobody, ended, screenshot, summary, wait_for
+
+WIDTH, HEIGHT = 480, 360  # each output; the two windows lie side by side on the X display
+AS_NOBODY = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"]
+
+
+class Weston:
+    """weston with two outputs as windows on the X display, in a runtime folder of its own."""
+
+    def __init__(self, root):
+        self.home = os.path.join(root, "home")
+        runtime = os.path.join(root, "runtime")
+        for folder, mode in ((self.home, 0o755), (runtime, 0o700)):
+            os.makedirs(folder)
+            shutil.chown(folder, "nobody", "nogroup")
+            os.chmod(folder, mode)
+        self.env = {"PATH": "/usr/bin:/bin", "HOME": self.home, "XDG_RUNTIME_DIR": runtime,
+                    "XDG_CONFIG_HOME": os.path.join(self.home, ".config"), "WAYLAND_DISPLAY": "wayland-lucenta"}
+        self.weston = Program(AS_NOBODY + ["env", "-i", *self.assignments(DISPLAY=os.environ["DISPLAY"]), "weston",
+                                           "--backend=x11-backend.so", "--output-count=2", f"--width={WIDTH}",
+                                           f"--height={HEIGHT}", "--socket=wayland-lucenta", "--idle-time=0"])
+        self.outputs = wait_for(lambda: len(self.output_windows()) == 2 and self.output_windows(), 30, 0.1)
+        if not self.outputs:
+            raise RuntimeError("weston did not show its two outputs: " + self.weston.evidence())
+        subprocess.run(["xdotool", "windowmove", "--sync", self.outputs[1], str(WIDTH + 20), "0"], check=True)
+        # The first output has the X focus and the pointer, as a desktop's keyboard and mouse are on its screen.
+        subprocess.run(["xdotool", "windowfocus", "--sync", self.outputs[0], "mousemove", "--window", self.outputs[0],
+                        str(WIDTH // 2), str(HEIGHT // 2)], check=True)
+
+    def output_windows(self):
+        found = subprocess.run(["xdotool", "search", "--class", "^Weston Compositor$"], capture_output=True,
+                               text=True).stdout.split()
+        return sorted(found, key=int)
+
+    def assignments(self, **extra):
+        return [f"{name}={value}" for name, value in dict(self.env, **extra).items()]
+
+    def start(self, *command):
+        return Program(AS_NOBODY + ["env", "-i", *self.assignments(), *command], cwd=self.home)
+
+    def stop(self):
+        self.weston.send_signal(signal.SIGTERM)
+        if ended(self.weston, 5) is None:
+            self.weston.kill()
+        self.weston.stop()
+
+
+def palette(root):
+    """Colours.log for an output's width, as the headless renderer writes it."""
+    folder = os.path.join(root, "render")
+    os.makedirs(folder)
+    subprocess.run([render, "--width", str(WIDTH), "--height", str(HEIGHT), "--rows", "1", "--out",
+                    os.path.join(folder, "x.png")], cwd=folder, env=dict(os.environ, XDG_CONFIG_HOME=folder),
+                   check=True, capture_output=True)
+    return os.path.join(folder, "Colours.log")
+
+
+def covers_every_output(weston, log):
+    picture = Picture(notation, log, WIDTH, HEIGHT)
+    return all(wait_for(lambda: picture.steps_shown(screenshot(window=window)), 20, 0.1) for window in weston.outputs)
+
+
+def test_fullscreen_windows(weston, log):
+    process = weston.start(lucenta, "-s")
+    check("the saver shows the model's rows on both outputs, a fullscreen window on each",
+          covers_every_output(weston, log), process.evidence())
+    check("... and keeps running for 5 s, though weston moved the keyboard between its windows",
+          ended(process, 5) is None, process.evidence())
+    process.send_signal(signal.SIGTERM)
+    check("SIGTERM ends it with status 0", ended(process, 5) == 0, process.evidence())
+    process.stop()
+
+    for name, action in (("a key", ["key", "a"]), ("a click", ["click", "1"])):
+        process = weston.start(lucenta, "-s")
+        if check(f"{name}: the saver runs and draws", covers_every_output(weston, log), process.evidence()):
+            subprocess.run(["xdotool", *action], check=True)
+            check(f"{name} ends it with status 0", ended(process, 5) == 0, process.evidence())
+        process.stop()
+
+
+def main():
+    global lucenta, render, notation
+    lucenta, render, notation = (os.path.abspath(arg) for arg in sys.argv[1:4])
+    root = tempfile.mkdtemp()
+    os.chmod(root, 0o755)
+    lucenta = copy_for_nobody(lucenta, root)
+    weston = Weston(root)
+    try:
+        test_fullscreen_windows(weston, palette(root))
+    finally:
+        weston.stop()
+        shutil.rmtree(root, ignore_errors=True)
+    return summary()
+
+
+if __name__ == "__main__":
+    sys.exit(main())

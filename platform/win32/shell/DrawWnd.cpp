@@ -1,5 +1,6 @@
 #include "platform/win32/shell/DrawWnd.h"
 
+#include <timeapi.h>
 #include <unistd.h>
 
 #include "platform/win32/framework/PaintDC.h"
@@ -9,6 +10,23 @@
 #include "shell/FramePacing.h"
 
 namespace {
+
+// The system's timer at its finest (1 ms) while it lives: a wait of a frame then
+// lasts a frame, not the default tick's 15.6 ms rounded up.
+class CFineTimer {
+  public:
+    explicit CFineTimer(bool wanted) : m_bHeld(wanted && timeBeginPeriod(1) == TIMERR_NOERROR) {}
+    ~CFineTimer() {
+        if (m_bHeld) {
+            timeEndPeriod(1);
+        }
+    }
+    CFineTimer(const CFineTimer&) = delete;
+    CFineTimer& operator=(const CFineTimer&) = delete;
+
+  private:
+    bool m_bHeld;
+};
 
 // Sleeps until `until`, or less when a message comes.
 void WaitForMessages(PaceTime until) {
@@ -83,6 +101,7 @@ void CDrawWnd::RunFrameLoop(IDrawingSurface& surface) {
     // Unpaced unless the user has set a speed: then each row waits for its time,
     // and messages are handled while it waits.
     CRowPacer pacer(SaverSpeed(std::nullopt, m_canvas.Settings(), kUnpacedSpeed), PaceNow());
+    const CFineTimer timer(pacer.Paced());
     std::int64_t due = 0;
     do {
         if (due == 0) {

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <ctime>
 #include <functional>
+#include <set>
 
 #include "platform/posix/FileDescriptor.h"
 #include "platform/posix/RegFileFormat.h"
@@ -26,8 +27,12 @@ namespace {
 
 constexpr std::size_t kMaxFileSize = 16 * 1024 * 1024;
 
+// Each message is said once: every picture of a run opens the same keys.
 void Warn(const std::string& message) {
-    std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, message.c_str());
+    static std::set<std::string> said;
+    if (said.insert(message).second) {
+        std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, message.c_str());
+    }
 }
 
 std::string ConfigHome() {

@@ -166,6 +166,11 @@ TEST(FileRegistryKey, DirectoryThatCannotBeMadeLeavesTheStoreInMemory) {
     EXPECT_NE(warning.find("kept in memory only"), std::string::npos) << warning;
     store.GetEntry(u"Method").SetString(u"2");
     EXPECT_EQ(store.GetEntry(u"Method").GetInteger(), 2);
+
+    testing::internal::CaptureStderr();
+    CRegistry again;  // as each picture of a run opens the keys anew
+    again.OpenKey(u"Software\\Tovarin\\LucentaScr\\Config", RegRoot::CurrentUser, kAccess);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "the reason is said once";
 }
 
 TEST(FileRegistryKey, ConcurrentWritersLoseNothing) {

@@ -57,6 +57,10 @@ PaceTime CFrameClock::DeadlineOf(std::int64_t frame) const {
            PaceTime(thousands * kNanosPer1000Seconds + DivideUp(rest * kNanosPer1000Seconds, m_milliHz));
 }
 
+PaceTime CFrameClock::Period() const {
+    return PaceTime(kNanosPer1000Seconds / m_milliHz);
+}
+
 PaceTime CFrameClock::DeadlineFrom(PaceTime t) const {
     const std::int64_t elapsed = std::max<std::int64_t>((t - m_start).count(), 0);
     std::int64_t frame = elapsed / kNanosPer1000Seconds * m_milliHz +

@@ -49,6 +49,8 @@ class CFrameClock {
 
     // The first frame deadline at or after `t`: a frame missed is not made up.
     PaceTime DeadlineFrom(PaceTime t) const;
+    // The time from one frame to the next (rounded down to the nanosecond).
+    PaceTime Period() const;
 
   private:
     PaceTime DeadlineOf(std::int64_t frame) const;

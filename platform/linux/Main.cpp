@@ -14,11 +14,12 @@
 #include <string>
 
 #include "platform/linux/SaverOptions.h"
-#include "platform/linux/StopSignals.h"
+#include "platform/linux/XscreensaverInstall.h"
+#include "platform/posix/StopSignals.h"
 #include "platform/posix/Utf8.h"
 #include "platform/wayland/WaylandSaver.h"
-#include "platform/x11/XSaver.h"
-#include "platform/x11/XscreensaverInstall.h"
+#include "platform/x11/X11Saver.h"
+#include "shell/SaverLoop.h"
 #include "shell/SaverMode.h"
 
 namespace {
@@ -49,13 +50,12 @@ int RunSaver(int argc, char** argv) {
         std::fprintf(stderr, "lucenta: %s\n", error.c_str());
         return 2;
     }
-    if (!options->forceX11) {
-        if (const std::optional<int> status = RunWaylandSaver(options->speed)) {
-            return *status;
-        }
+    std::unique_ptr<ISaverBackend> backend = options->forceX11 ? nullptr : OpenWaylandSaver();
+    if (!backend) {
+        backend = OpenX11Saver();
     }
-    if (const std::optional<int> status = RunX11Saver(options->speed)) {
-        return *status;
+    if (backend) {
+        return CSaverLoop(options->speed).Run(*backend);
     }
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
     if (wayland != nullptr && wayland[0] != '\0' && !options->forceX11) {

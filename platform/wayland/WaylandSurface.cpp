@@ -1,6 +1,7 @@
 #include "platform/wayland/WaylandSurface.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -14,13 +15,18 @@ constexpr std::size_t kSparePools = 1;
 
 }  // namespace
 
-std::unique_ptr<CWaylandSurface> CWaylandSurface::Create(SharedRowsMaker makeRows, int width, int height) {
-    std::unique_ptr<CWaylandSurface> surface(new CWaylandSurface(std::move(makeRows), width, height));
+std::unique_ptr<CWaylandSurface> CWaylandSurface::Create(SharedRowsMaker makeRows,
+                                                         std::function<void()> commit, int width,
+                                                         int height) {
+    std::unique_ptr<CWaylandSurface> surface(
+        new CWaylandSurface(std::move(makeRows), std::move(commit), width, height));
     return surface->m_current != nullptr ? std::move(surface) : nullptr;
 }
 
-CWaylandSurface::CWaylandSurface(SharedRowsMaker makeRows, int width, int height)
+CWaylandSurface::CWaylandSurface(SharedRowsMaker makeRows, std::function<void()> commit, int width,
+                                 int height)
     : m_makeRows(std::move(makeRows)),
+      m_commit(std::move(commit)),
       m_width(std::max(width, 1)),
       m_height(std::max(height, 1)),
       m_poolRows(2 * m_height),
@@ -41,6 +47,7 @@ void CWaylandSurface::SetPixel(int x, int y, PackedColour colour) {
         row = TopRow() + y;
     }
     Row(row)[x] = XrgbOf(colour);
+    m_bDrawn = true;
 }
 
 void CWaylandSurface::ScrollUp() {
@@ -53,6 +60,7 @@ void CWaylandSurface::ScrollUp() {
     }
     // The next bottom row starts as this one, as a scroll leaves it.
     std::memcpy(Row(m_bottom + 1), Row(m_bottom), static_cast<std::size_t>(m_width) * 4);
+    m_bDrawn = true;
 }
 
 void CWaylandSurface::Fill(PackedColour colour) {
@@ -60,20 +68,25 @@ void CWaylandSurface::Fill(PackedColour colour) {
         return;
     }
     std::fill(Row(TopRow()), Row(m_bottom + 2), XrgbOf(colour));
+    m_bDrawn = true;
 }
 
-void CWaylandSurface::AttachTo() {
-    if (m_bFailed) {
+void CWaylandSurface::Present() {
+    if (m_bFailed || !m_bDrawn) {
         return;
     }
     Pool* pool = m_current;
     ++pool->held;
     pool->rows->Attach(TopRow(), m_height, [this, pool] { OnReleased(pool); });
+    m_commit();
+    m_bDrawn = false;
 }
 
 bool CWaylandSurface::MoveToFreePool(int keptRows) {
     Pool* pool = m_current->held == 0 ? m_current : FreePool();
     if (pool == nullptr) {
+        std::fprintf(stderr, "lucenta: cannot share more memory for a picture of %dx%d pixels\n", m_width,
+                     m_height);
         m_bFailed = true;
         return false;
     }

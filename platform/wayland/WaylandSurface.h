@@ -34,16 +34,20 @@ using SharedRowsMaker = std::function<std::unique_ptr<ISharedRows>(int width, in
 // once, the newest at the bottom.
 class CWaylandSurface : public IDrawingSurface {
   public:
-    // nullptr when the first pool cannot be made.
-    static std::unique_ptr<CWaylandSurface> Create(SharedRowsMaker makeRows, int width, int height);
+    // `commit` commits the surface once a buffer is attached. nullptr when the
+    // first pool cannot be made.
+    static std::unique_ptr<CWaylandSurface> Create(SharedRowsMaker makeRows, std::function<void()> commit,
+                                                   int width, int height);
 
     void SetPixel(int x, int y, PackedColour colour) override;
     void ScrollUp() override;
     void Fill(PackedColour colour) override;
+    // Attaches a buffer that shows the picture as it is now and commits it, when
+    // anything was drawn since the last.
+    void Present() override;
 
-    // Attaches a buffer that shows the picture as it is now; the caller commits.
-    void AttachTo();
-    // A pool could not be made when one was needed: the picture cannot go on.
+    // A pool could not be made when one was needed (a line on stderr said so): the
+    // picture cannot go on.
     bool Failed() const { return m_bFailed; }
     // The pools of shared memory in use now, held or not.
     std::size_t Pools() const { return m_pools.size(); }
@@ -54,7 +58,7 @@ class CWaylandSurface : public IDrawingSurface {
         int held = 0;  // buffers attached and not yet released
     };
 
-    CWaylandSurface(SharedRowsMaker makeRows, int width, int height);
+    CWaylandSurface(SharedRowsMaker makeRows, std::function<void()> commit, int width, int height);
     std::uint32_t* Row(int row) const {
         return m_current->rows->Pixels() + static_cast<std::ptrdiff_t>(row) * m_width;
     }
@@ -67,11 +71,13 @@ class CWaylandSurface : public IDrawingSurface {
     void LetSparePoolsGo();
 
     SharedRowsMaker m_makeRows;
+    std::function<void()> m_commit;
     int m_width;
     int m_height;
     int m_poolRows;
     std::vector<std::unique_ptr<Pool>> m_pools;
     Pool* m_current = nullptr;
-    int m_bottom;  // the row of the current pool that holds the picture's bottom row
+    int m_bottom;           // the row of the current pool that holds the picture's bottom row
+    bool m_bDrawn = false;  // since the last present
     bool m_bFailed = false;
 };

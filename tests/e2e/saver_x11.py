@@ -221,9 +221,8 @@ def test_what_ends_the_saver(work):
     # Under the sanitizers every exit also runs the leak check.
     ends_on("a key press", lambda: xdotool("key", "a"), work, within=1.0 if os.environ.get("LUCENTA_SANITIZED") else 0.1)
     ends_on("a mouse button", lambda: xdotool("click", "1"), work)
-    ends_on("a diagonal mouse move", move(250, 230), work,
-            harmless=[("the first move", move(0, 100)), ("a vertical move", move(0, 200)),
-                      ("a horizontal move", move(240, 200))])
+    # The judge's rule for moves is tested on its own; here, that X11's moves reach it in one space.
+    ends_on("a diagonal mouse move", move(250, 230), work, harmless=[("a vertical move", move(0, 200))])
     other = XWindow(0, 0, 50, 50)
     grabber = XWindow(60, 0, 50, 50)
     try:

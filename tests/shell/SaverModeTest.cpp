@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "shell/SaverInput.h"
-
 struct ModeCase {
     const char16_t* arguments;
     int count;
@@ -36,16 +34,4 @@ TEST(SaverMode, CommandLines) {
         EXPECT_EQ(ParseSaverMode(text, c.count), c.mode)
             << std::string(text.begin(), text.end()) << " " << c.count;
     }
-}
-
-TEST(SaverInput, OnlyAMoveOfBothCoordinatesEndsTheSaver) {
-    CSaverInput input;
-    EXPECT_FALSE(input.OnMouseMove(100, 100)) << "the first report";
-    EXPECT_FALSE(input.OnMouseMove(100, 100)) << "the same position again";
-    EXPECT_FALSE(input.OnMouseMove(300, 100)) << "horizontal";
-    EXPECT_FALSE(input.OnMouseMove(300, 50)) << "vertical";
-    EXPECT_TRUE(input.OnMouseMove(301, 51)) << "diagonal, by one pixel";
-    CSaverInput other;
-    EXPECT_FALSE(other.OnMouseMove(5, 5));
-    EXPECT_TRUE(other.OnMouseMove(-1, 7)) << "negative coordinates are positions too";
 }

@@ -29,25 +29,25 @@ LRESULT CSaverWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_ACTIVATE:
             if (LOWORD(wParam) == WA_INACTIVE) {
-                Close();
+                Notice(SaverEvent::FocusLost(false));
             }
             break;
         case WM_ACTIVATEAPP:
             if (!wParam) {
-                Close();
+                Notice(SaverEvent::FocusLost(false));
             }
             break;
         case WM_MOUSEMOVE:
-            if (m_input.OnMouseMove(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam))) {
-                Close();
-            }
+            Notice(SaverEvent::Move(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)));
             break;
         case WM_LBUTTONDOWN:
         case WM_MBUTTONDOWN:
         case WM_RBUTTONDOWN:
+            Notice(SaverEvent::Button());
+            break;
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN:
-            Close();
+            Notice(SaverEvent::Key());
             break;
         default:
             return CDrawWnd::WindowProc(message, wParam, lParam);

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "platform/win32/shell/DrawWnd.h"
-#include "shell/SaverInput.h"
+#include "shell/SaverEnd.h"
 
 // The window of run mode: a borderless top-most popup over the primary screen
-// that hides the cursor and closes on the first sign of the user.
+// that hides the cursor and closes when the judge hears the first sign of the user.
 class CSaverWnd : public CDrawWnd {
   public:
     CSaverWnd() : CDrawWnd(TRUE) {}
@@ -15,7 +15,12 @@ class CSaverWnd : public CDrawWnd {
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   private:
-    void Close() const { PostMessage(WM_CLOSE); }
+    // Passes the event to the judge, and asks the window to close when it ends the saver.
+    void Notice(const SaverEvent& event) {
+        if (m_judge.Notice(event)) {
+            PostMessage(WM_CLOSE);
+        }
+    }
 
-    CSaverInput m_input;
+    CSaverEndJudge m_judge;
 };

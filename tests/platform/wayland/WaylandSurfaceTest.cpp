@@ -131,7 +131,8 @@ TEST(WaylandSurface, NoRowOfAHeldBufferIsWrittenAndEveryFrameShowsTheNewestRows)
                                  std::to_string(c.rowsPerFrame) + " rows a frame, " +
                                  std::to_string(c.buffersHeld) + " buffers held";
         Compositor compositor(c.buffersHeld);
-        auto surface = CWaylandSurface::Create(compositor.Maker(), kWidth, c.height);
+        auto surface = CWaylandSurface::Create(
+            compositor.Maker(), [] {}, kWidth, c.height);
         ASSERT_NE(surface, nullptr) << what;
         surface->Fill(kBackground);
         int line = 0;
@@ -144,7 +145,7 @@ TEST(WaylandSurface, NoRowOfAHeldBufferIsWrittenAndEveryFrameShowsTheNewestRows)
                 }
                 surface->ScrollUp();
             }
-            surface->AttachTo();
+            surface->Present();
             std::vector<int> expected;
             for (int y = 0; y < c.height; ++y) {
                 expected.push_back(std::max(line - c.height + 1 + y, 0));
@@ -168,15 +169,16 @@ TEST(WaylandSurface, APictureThatNeedsAPoolWhenNoneCanBeMadeFails) {
         [&](int width, int rows) -> std::unique_ptr<ISharedRows> {
             return made++ == 0 ? std::make_unique<FakeRows>(compositor, width, rows) : nullptr;
         },
-        2, 4);
+        [] {}, 2, 4);
     ASSERT_NE(surface, nullptr);
-    surface->AttachTo();
+    surface->Fill(kBackground);
+    surface->Present();
     for (int k = 0; k < 4 && !surface->Failed(); ++k) {
         surface->SetPixel(0, 3, LineColour(1));
         surface->ScrollUp();
     }
     EXPECT_TRUE(surface->Failed()) << "the only pool is held and it is full";
-    EXPECT_EQ(CWaylandSurface::Create([](int, int) { return nullptr; }, 2, 4), nullptr);
+    EXPECT_EQ(CWaylandSurface::Create([](int, int) { return nullptr; }, [] {}, 2, 4), nullptr);
     compositor.ReleaseAll();
     EXPECT_EQ(compositor.WritesIntoHeldBuffers(), 0);
 }

@@ -1,4 +1,4 @@
-#include "platform/linux/StopSignals.h"
+#include "platform/posix/StopSignals.h"
 
 #include <fcntl.h>
 #include <unistd.h>

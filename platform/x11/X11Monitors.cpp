@@ -1,4 +1,4 @@
-#include "platform/x11/XMonitors.h"
+#include "platform/x11/X11Monitors.h"
 
 #include <X11/extensions/Xrandr.h>
 

@@ -1,4 +1,4 @@
-#include "platform/x11/XRowSurface.h"
+#include "platform/x11/X11Surface.h"
 
 #include <X11/Xutil.h>
 #include <sys/ipc.h>
@@ -50,21 +50,20 @@ extern "C" int OnAttachError(Display*, XErrorEvent*) {
 
 }  // namespace
 
-bool CXRowSurface::IsDrawable(const Visual* visual) {
+bool CX11Surface::IsDrawable(const Visual* visual) {
     return visual->c_class == TrueColor;
 }
 
-std::unique_ptr<CXRowSurface> CXRowSurface::Create(Display* display, Drawable window, Visual* visual,
-                                                   int depth, int width, int height) {
-    std::unique_ptr<CXRowSurface> surface(new CXRowSurface(display, window, visual, depth, width, height));
+std::unique_ptr<CX11Surface> CX11Surface::Create(Display* display, Drawable window, Visual* visual, int depth,
+                                                 int width, int height) {
+    std::unique_ptr<CX11Surface> surface(new CX11Surface(display, window, visual, depth, width, height));
     if (surface->m_gc == nullptr || !surface->CreateImage(visual, depth)) {
         return nullptr;
     }
     return surface;
 }
 
-CXRowSurface::CXRowSurface(Display* display, Drawable window, Visual* visual, int depth, int width,
-                           int height)
+CX11Surface::CX11Surface(Display* display, Drawable window, Visual* visual, int depth, int width, int height)
     : m_display(display),
       m_window(window),
       m_width(std::max(width, 1)),
@@ -79,7 +78,7 @@ CXRowSurface::CXRowSurface(Display* display, Drawable window, Visual* visual, in
     BuildChannel(visual->blue_mask, m_blue);
 }
 
-bool CXRowSurface::CreateImage(Visual* visual, int depth) {
+bool CX11Surface::CreateImage(Visual* visual, int depth) {
     if (!CreateSharedImage(visual, depth)) {
         m_image = XCreateImage(m_display, visual, static_cast<unsigned>(depth), ZPixmap, 0, nullptr,
                                static_cast<unsigned>(m_width), static_cast<unsigned>(m_imageRows), 32, 0);
@@ -97,7 +96,7 @@ bool CXRowSurface::CreateImage(Visual* visual, int depth) {
     return true;
 }
 
-bool CXRowSurface::CreateSharedImage(Visual* visual, int depth) {
+bool CX11Surface::CreateSharedImage(Visual* visual, int depth) {
     if (!XShmQueryExtension(m_display)) {
         return false;
     }
@@ -137,7 +136,7 @@ bool CXRowSurface::CreateSharedImage(Visual* visual, int depth) {
     return true;
 }
 
-CXRowSurface::~CXRowSurface() {
+CX11Surface::~CX11Surface() {
     if (m_bShared) {
         XShmDetach(m_display, &m_shm);
         XSync(m_display, False);
@@ -152,7 +151,7 @@ CXRowSurface::~CXRowSurface() {
     }
 }
 
-void CXRowSurface::PutPixel(int x, int row, unsigned long pixel) {
+void CX11Surface::PutPixel(int x, int row, unsigned long pixel) {
     if (m_direct32) {
         const auto value = static_cast<std::uint32_t>(pixel);
         std::memcpy(ImageRow(row) + static_cast<std::ptrdiff_t>(x) * 4, &value, 4);
@@ -161,7 +160,7 @@ void CXRowSurface::PutPixel(int x, int row, unsigned long pixel) {
     }
 }
 
-void CXRowSurface::SetPixel(int x, int y, PackedColour colour) {
+void CX11Surface::SetPixel(int x, int y, PackedColour colour) {
     if (x < 0 || x >= m_width || y < 0 || y >= m_height) {
         return;
     }
@@ -174,7 +173,7 @@ void CXRowSurface::SetPixel(int x, int y, PackedColour colour) {
     XDrawPoint(m_display, m_window, m_gc, x, y);
 }
 
-void CXRowSurface::ScrollUp() {
+void CX11Surface::ScrollUp() {
     if (m_row + 1 == m_imageRows) {
         // The image is full: show what it holds, wait until the server has read it,
         // and go on from its first row.
@@ -192,7 +191,7 @@ void CXRowSurface::ScrollUp() {
 
 // The window moves up by the rows scrolled; they and the bottom row (which repeats
 // the newest) are put below what moved.
-void CXRowSurface::Present() {
+void CX11Surface::Present() {
     if (m_pending == 0) {
         return;
     }
@@ -207,7 +206,7 @@ void CXRowSurface::Present() {
     m_pending = 0;
 }
 
-void CXRowSurface::PutRows(int firstRow, int count, int y) {
+void CX11Surface::PutRows(int firstRow, int count, int y) {
     const auto width = static_cast<unsigned>(m_width);
     if (m_bShared) {
         XShmPutImage(m_display, m_window, m_gc, m_image, 0, firstRow, 0, y, width,
@@ -217,7 +216,7 @@ void CXRowSurface::PutRows(int firstRow, int count, int y) {
     }
 }
 
-void CXRowSurface::CountPresented(int rows) {
+void CX11Surface::CountPresented(int rows) {
     m_unsynced += rows;
     if (m_unsynced >= kRowsPerSync) {
         XSync(m_display, False);
@@ -227,7 +226,7 @@ void CXRowSurface::CountPresented(int rows) {
     }
 }
 
-void CXRowSurface::Fill(PackedColour colour) {
+void CX11Surface::Fill(PackedColour colour) {
     m_pending = 0;
     const unsigned long pixel = PixelOf(colour);
     for (int x = 0; x < m_width; ++x) {
@@ -236,7 +235,7 @@ void CXRowSurface::Fill(PackedColour colour) {
     FillArea(0, 0, m_width, m_height, colour);
 }
 
-void CXRowSurface::FillArea(int x, int y, int width, int height, PackedColour colour) {
+void CX11Surface::FillArea(int x, int y, int width, int height, PackedColour colour) {
     if (width <= 0 || height <= 0) {
         return;
     }

@@ -19,18 +19,18 @@
 // Every kRowsPerSync rows, and before the image's rows are used again, the
 // present waits until the server has done everything asked of it, so the server
 // never lags far behind and never reads a row that is being rewritten.
-class CXRowSurface : public IDrawingSurface {
+class CX11Surface : public IDrawingSurface {
   public:
     // Whether colours can be drawn on this visual: a TrueColor one, whose pixels
     // hold the channels as masks.
     static bool IsDrawable(const Visual* visual);
 
     // nullptr when the image cannot be made for this visual and depth.
-    static std::unique_ptr<CXRowSurface> Create(Display* display, Drawable window, Visual* visual, int depth,
-                                                int width, int height);
-    ~CXRowSurface() override;
-    CXRowSurface(const CXRowSurface&) = delete;
-    CXRowSurface& operator=(const CXRowSurface&) = delete;
+    static std::unique_ptr<CX11Surface> Create(Display* display, Drawable window, Visual* visual, int depth,
+                                               int width, int height);
+    ~CX11Surface() override;
+    CX11Surface(const CX11Surface&) = delete;
+    CX11Surface& operator=(const CX11Surface&) = delete;
 
     static constexpr int kRowsPerSync = 16;
     static constexpr int kMaxImageRows = 256;
@@ -44,7 +44,7 @@ class CXRowSurface : public IDrawingSurface {
     void FillArea(int x, int y, int width, int height, PackedColour colour);
 
   private:
-    CXRowSurface(Display* display, Drawable window, Visual* visual, int depth, int width, int height);
+    CX11Surface(Display* display, Drawable window, Visual* visual, int depth, int width, int height);
     bool CreateImage(Visual* visual, int depth);
     bool CreateSharedImage(Visual* visual, int depth);
     unsigned long PixelOf(PackedColour colour) const {

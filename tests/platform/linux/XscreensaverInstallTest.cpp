@@ -1,4 +1,4 @@
-#include "platform/x11/XscreensaverInstall.h"
+#include "platform/linux/XscreensaverInstall.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

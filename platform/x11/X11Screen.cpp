@@ -1,0 +1,298 @@
+#include "platform/x11/X11Screen.h"
+
+#include <X11/Xutil.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "platform/x11/X11Monitors.h"
+
+namespace {
+
+// The windows drawn in: an error about one of them means that it is gone.
+std::vector<Window> g_drawnWindows;
+bool g_windowGone = false;
+
+extern "C" int OnXError(Display* display, XErrorEvent* error) {
+    const bool drawn =
+        std::find(g_drawnWindows.begin(), g_drawnWindows.end(), error->resourceid) != g_drawnWindows.end();
+    if (drawn && (error->error_code == BadWindow || error->error_code == BadDrawable)) {
+        g_windowGone = true;
+        return 0;
+    }
+    char text[256];
+    XGetErrorText(display, error->error_code, text, sizeof text);
+    std::fprintf(stderr, "lucenta: X error: %s (request %d)\n", text, error->request_code);
+    return 0;
+}
+
+// Xlib ends the program when its handler returns: it ends here, in order.
+extern "C" int OnDisplayLost(Display*) {
+    std::fprintf(stderr, "lucenta: the connection to the X server was lost\n");
+    _exit(CSaverEndJudge::ExitStatusOf(SaverEvent::Kind::DisplayLost).value_or(1));
+}
+
+void TrackDrawnWindow(Window window) {
+    if (std::find(g_drawnWindows.begin(), g_drawnWindows.end(), window) == g_drawnWindows.end()) {
+        g_drawnWindows.push_back(window);
+    }
+}
+
+void ForgetDrawnWindow(Window window) {
+    g_drawnWindows.erase(std::remove(g_drawnWindows.begin(), g_drawnWindows.end(), window),
+                         g_drawnWindows.end());
+}
+
+// Another client (a menu, a screen locker) may hold the keyboard or the pointer
+// for a moment; the grabs are tried again this often, for this long.
+constexpr std::chrono::milliseconds kGrabRetry(50);
+constexpr std::chrono::milliseconds kGrabPatience(2000);
+
+Cursor CreateInvisibleCursor(Display* display, Window window) {
+    const char noBits[1] = {0};
+    const Pixmap empty = XCreateBitmapFromData(display, window, noBits, 1, 1);
+    XColor black{};
+    const Cursor cursor = XCreatePixmapCursor(display, empty, empty, &black, &black, 0, 0);
+    XFreePixmap(display, empty);
+    return cursor;
+}
+
+// A focus move that a grab causes or that happens while one is held, or one that
+// stays inside the window or goes to the pointer's root, is not the focus going
+// to another window.
+bool LosesFocus(const XFocusChangeEvent& focus) {
+    return focus.mode == NotifyNormal && focus.detail != NotifyInferior && focus.detail != NotifyPointer &&
+           focus.detail != NotifyPointerRoot;
+}
+
+bool SameArea(const XRectangle& a, const XRectangle& b) {
+    return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
+}
+
+}  // namespace
+
+void CX11Screen::HandleXErrors() {
+    XSetErrorHandler(OnXError);
+    XSetIOErrorHandler(OnDisplayLost);
+}
+
+bool CX11Screen::AWindowWentAway() {
+    const bool gone = g_windowGone;
+    g_windowGone = false;
+    return gone;
+}
+
+std::unique_ptr<CX11Screen> CX11Screen::Cover(Display* display, const XRectangle& area, bool takesInput) {
+    std::unique_ptr<CX11Screen> screen(new CX11Screen(display));
+    screen->m_bTakesInput = takesInput;
+    if (!screen->CreateOwnWindow(area)) {
+        return nullptr;
+    }
+    XMapRaised(display, screen->m_window);
+    return screen;
+}
+
+std::unique_ptr<CX11Screen> CX11Screen::Lend(Display* display, Window window) {
+    std::unique_ptr<CX11Screen> screen(new CX11Screen(display));
+    screen->m_bLent = true;
+    screen->m_window = window;
+    TrackDrawnWindow(window);
+    XWindowAttributes attributes{};
+    if (XGetWindowAttributes(display, window, &attributes) == 0) {
+        std::fprintf(stderr, "lucenta: there is no window 0x%lx to draw in\n", window);
+        return nullptr;
+    }
+    if (attributes.c_class == InputOnly) {
+        std::fprintf(stderr, "lucenta: the window 0x%lx takes input only; nothing can be drawn in it\n",
+                     window);
+        return nullptr;
+    }
+    XSelectInput(display, window, StructureNotifyMask | ExposureMask);
+    if (!screen->Attach(attributes.visual, attributes.depth, attributes.width, attributes.height)) {
+        return nullptr;
+    }
+    screen->m_bShown = true;  // the lender's window is on the screen already
+    return screen;
+}
+
+// The surface goes first: its last requests may still draw in the window, and an
+// error about a window gone by then must still be known as one.
+CX11Screen::~CX11Screen() {
+    m_surface.reset();
+    if (m_invisibleCursor != None) {
+        XFreeCursor(m_display, m_invisibleCursor);
+    }
+    if (m_window != None && !m_bLent) {
+        XDestroyWindow(m_display, m_window);
+    }
+    if (m_window != None) {
+        XSync(m_display, False);
+        ForgetDrawnWindow(m_window);
+    }
+}
+
+bool CX11Screen::CreateOwnWindow(const XRectangle& area) {
+    m_area = area;
+    const int screen = DefaultScreen(m_display);
+    XSetWindowAttributes attributes{};
+    attributes.override_redirect = True;
+    attributes.background_pixmap = None;  // never erased by the server: exposures are filled here
+    attributes.event_mask = ExposureMask | StructureNotifyMask | KeyPressMask | ButtonPressMask |
+                            PointerMotionMask | FocusChangeMask;
+    m_window = XCreateWindow(m_display, RootWindow(m_display, screen), area.x, area.y, area.width,
+                             area.height, 0, CopyFromParent, InputOutput, CopyFromParent,
+                             CWOverrideRedirect | CWBackPixmap | CWEventMask, &attributes);
+    TrackDrawnWindow(m_window);
+    XStoreName(m_display, m_window, "Lucenta");
+    XClassHint hint{const_cast<char*>("lucenta"), const_cast<char*>("Lucenta")};
+    XSetClassHint(m_display, m_window, &hint);
+    m_invisibleCursor = CreateInvisibleCursor(m_display, m_window);
+    XDefineCursor(m_display, m_window, m_invisibleCursor);
+    return Attach(DefaultVisual(m_display, screen), DefaultDepth(m_display, screen), area.width, area.height);
+}
+
+bool CX11Screen::Attach(Visual* visual, int depth, int width, int height) {
+    if (!CX11Surface::IsDrawable(visual)) {
+        std::fprintf(stderr, "lucenta: the window's visual is not TrueColor; its colours cannot be drawn\n");
+        return false;
+    }
+    m_visual = visual;
+    m_depth = depth;
+    return SetUp(width, height);
+}
+
+// The picture starts over, from the background, at a new size; its frames are
+// those of the display that shows the window's centre.
+bool CX11Screen::SetUp(int width, int height) {
+    m_width = m_pendingWidth = width;
+    m_height = m_pendingHeight = height;
+    m_surface.reset();  // its shared memory goes before the next is made
+    m_surface = CX11Surface::Create(m_display, m_window, m_visual, m_depth, width, height);
+    if (!m_surface) {
+        std::fprintf(stderr, "lucenta: cannot make an image of %dx%d pixels for the window\n", width, height);
+        return false;
+    }
+    int x = 0;
+    int y = 0;
+    Window child = None;
+    XTranslateCoordinates(m_display, m_window, DefaultRootWindow(m_display), width / 2, height / 2, &x, &y,
+                          &child);
+    const std::int64_t refresh = RefreshMilliHzAt(m_display, x, y);
+    m_picture.SetUp(*m_surface, width, height, refresh);
+    m_frames = CFrameClock(refresh, PaceNow());
+    return true;
+}
+
+void CX11Screen::MoveTo(const XRectangle& area) {
+    if (!m_bLent && !SameArea(area, m_area)) {
+        m_area = area;
+        m_bExposureExpected = true;
+        XMoveResizeWindow(m_display, m_window, area.x, area.y, area.width, area.height);
+    }
+}
+
+void CX11Screen::Dispatch(const XEvent& event, CSaverEndJudge& judge) {
+    switch (event.type) {
+        case ConfigureNotify:
+            m_pendingWidth = event.xconfigure.width;
+            m_pendingHeight = event.xconfigure.height;
+            break;
+        case Expose:
+            OnExpose(event.xexpose, judge);
+            break;
+        case DestroyNotify:
+            judge.Notice(SaverEvent::Of(SaverEvent::Kind::ScreenGone));
+            break;
+        case MapNotify:
+            if (m_bTakesInput) {
+                OnMapped();
+            }
+            break;
+        default:
+            if (!m_bLent) {
+                OnInput(event, judge);
+            }
+            break;
+    }
+}
+
+void CX11Screen::OnInput(const XEvent& event, CSaverEndJudge& judge) {
+    switch (event.type) {
+        case KeyPress:
+            judge.Notice(SaverEvent::Key());
+            break;
+        case ButtonPress:
+            judge.Notice(SaverEvent::Button());
+            break;
+        case MotionNotify:
+            judge.Notice(SaverEvent::Move(event.xmotion.x_root, event.xmotion.y_root));
+            break;
+        case FocusOut:
+            if (LosesFocus(event.xfocus)) {
+                judge.Notice(SaverEvent::FocusLost(m_bKeyboardGrabbed));
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+// An exposure arrives as a series of Expose events, the last with count 0. The
+// first exposure of a window of its own shows the picture; a later one means that
+// another window was over it, as a further paint request does, unless the saver
+// moved or sized the window itself. Every exposed area is filled with the
+// background first.
+void CX11Screen::OnExpose(const XExposeEvent& expose, CSaverEndJudge& judge) {
+    if (m_surface) {
+        m_surface->FillArea(expose.x, expose.y, expose.width, expose.height, m_picture.Canvas().Background());
+    }
+    const bool sameExposure = m_nExposuresLeft > 0;
+    m_nExposuresLeft = expose.count;
+    if (!m_bShown) {
+        m_bShown = expose.count == 0;
+        return;
+    }
+    if (!sameExposure && !m_bLent && !m_bExposureExpected) {
+        judge.Notice(SaverEvent::Of(SaverEvent::Kind::Exposed));
+    }
+    if (expose.count == 0) {
+        m_bExposureExpected = false;
+    }
+}
+
+void CX11Screen::Settle(CSaverEndJudge& judge) {
+    if ((m_pendingWidth != m_width || m_pendingHeight != m_height) &&
+        !SetUp(m_pendingWidth, m_pendingHeight)) {
+        judge.Notice(SaverEvent::Of(SaverEvent::Kind::SetupFailed));
+    }
+    if (m_bGrabbing && std::chrono::steady_clock::now() >= m_nextGrab) {
+        TryGrabs();
+    }
+}
+
+// Only a viewable window can take the focus and the grabs.
+void CX11Screen::OnMapped() {
+    XSetInputFocus(m_display, m_window, RevertToPointerRoot, CurrentTime);
+    m_bGrabbing = true;
+    m_grabDeadline = std::chrono::steady_clock::now() + kGrabPatience;
+    TryGrabs();
+}
+
+// Without the grabs the saver still ends on the first input that reaches it.
+void CX11Screen::TryGrabs() {
+    if (!m_bKeyboardGrabbed) {
+        m_bKeyboardGrabbed = XGrabKeyboard(m_display, m_window, True, GrabModeAsync, GrabModeAsync,
+                                           CurrentTime) == GrabSuccess;
+    }
+    if (!m_bPointerGrabbed) {
+        m_bPointerGrabbed =
+            XGrabPointer(m_display, m_window, True, ButtonPressMask | PointerMotionMask, GrabModeAsync,
+                         GrabModeAsync, None, m_invisibleCursor, CurrentTime) == GrabSuccess;
+    }
+    const auto now = std::chrono::steady_clock::now();
+    m_bGrabbing = !(m_bKeyboardGrabbed && m_bPointerGrabbed) && now < m_grabDeadline;
+    m_nextGrab = now + kGrabRetry;
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <X11/Xlib.h>
+
+#include <chrono>
+#include <memory>
+
+#include "platform/x11/X11Surface.h"
+#include "shell/SaverEnd.h"
+#include "shell/SaverLoop.h"
+
+// One screen of the X11 saver. Either a window of its own over a monitor, above
+// all others, with an invisible pointer, whose input it passes to the judge (the
+// one that takes the input also takes the focus and the keyboard and pointer
+// grabs, as screen lockers do); or a window that xscreensaver lends it, whose
+// input and life are the lender's. The picture is set up for every size the
+// window takes, shown from the first exposure of a window of its own (at once in
+// a lent one), and its frames are timed on the display that shows its centre.
+class CX11Screen : public ISaverScreen {
+  public:
+    // A window of its own over `area`, mapped; nullptr, with a line on stderr,
+    // when the picture cannot be set up.
+    static std::unique_ptr<CX11Screen> Cover(Display* display, const XRectangle& area, bool takesInput);
+    // The lent window; nullptr, with a line on stderr, when nothing can be drawn in it.
+    static std::unique_ptr<CX11Screen> Lend(Display* display, Window window);
+    ~CX11Screen() override;
+    CX11Screen(const CX11Screen&) = delete;
+    CX11Screen& operator=(const CX11Screen&) = delete;
+
+    // Xlib's own handlers end the process on any error. Here an error about a window
+    // drawn in means that its owner destroyed it (AWindowWentAway tells, once); any
+    // other is reported on stderr. A lost connection says so and ends the program at
+    // once with the status the judge gives a lost display.
+    static void HandleXErrors();
+    static bool AWindowWentAway();
+
+    Window Id() const { return m_window; }
+    // Moves a window of its own over the monitor's new place and size.
+    void MoveTo(const XRectangle& area);
+    // One event of the window; what it means for the saver goes to the judge.
+    void Dispatch(const XEvent& event, CSaverEndJudge& judge);
+    // After a pump's events: the picture set up for the last size seen, the grabs tried again.
+    void Settle(CSaverEndJudge& judge);
+
+    CSaverPicture* Picture() override { return m_bShown ? &m_picture : nullptr; }
+    bool ReadyForFrame() const override { return true; }  // the server queues what is presented
+    std::optional<PaceTime> FrameFrom(PaceTime t) const override { return m_frames.DeadlineFrom(t); }
+
+  private:
+    CX11Screen(Display* display) : m_display(display) {}
+    bool CreateOwnWindow(const XRectangle& area);
+    // The window's visual, depth and size; false, with a line on stderr, when
+    // nothing can be drawn on it.
+    bool Attach(Visual* visual, int depth, int width, int height);
+    bool SetUp(int width, int height);
+    void OnExpose(const XExposeEvent& expose, CSaverEndJudge& judge);
+    void OnInput(const XEvent& event, CSaverEndJudge& judge);
+    void OnMapped();
+    void TryGrabs();
+
+    Display* m_display;
+    Window m_window = None;
+    bool m_bLent = false;
+    bool m_bTakesInput = false;
+    Visual* m_visual = nullptr;
+    int m_depth = 0;
+    XRectangle m_area{};  // a window of its own: the monitor it covers
+    int m_width = 0;
+    int m_height = 0;
+    int m_pendingWidth = 0;
+    int m_pendingHeight = 0;
+    std::unique_ptr<CX11Surface> m_surface;
+    CSaverPicture m_picture;
+    CFrameClock m_frames{0, PaceTime(0)};
+    bool m_bShown = false;
+    int m_nExposuresLeft = 0;          // further Expose events of the same exposure
+    bool m_bExposureExpected = false;  // the saver moved or sized the window itself
+    Cursor m_invisibleCursor = None;
+    bool m_bKeyboardGrabbed = false;
+    bool m_bPointerGrabbed = false;
+    bool m_bGrabbing = false;  // grabs are being tried until m_grabDeadline
+    std::chrono::steady_clock::time_point m_nextGrab;
+    std::chrono::steady_clock::time_point m_grabDeadline;
+};

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+
+#include "shell/DrawingSurface.h"
+#include "shell/FramePacing.h"
+#include "shell/RingCanvas.h"
+
+// The picture on one screen of the saver: the canvas drawn on the screen's
+// surface. Paced, its rows fall due half a frame away from the display's frames
+// from its first frame on, so that a frame's jitter never moves a row to the frame
+// before or after it.
+class CSaverPicture {
+  public:
+    CSaverPicture() = default;  // loads the settings
+
+    // Set up for a surface, and since then shown.
+    bool Shown() const { return m_surface != nullptr; }
+    CRingCanvas& Canvas() { return m_canvas; }
+
+    // The surface of a new size (the first, or after a resize): the picture starts
+    // over from the background, and the rows are paced anew from the next frame on.
+    // refreshMilliHz is the display's frame rate, 0 when unknown.
+    void SetUp(IDrawingSurface& surface, int width, int height, std::int64_t refreshMilliHz);
+
+    // Paced: when the next row falls due; before the first frame, at the clock's
+    // start (the first frame is drawn as soon as the screen can show one).
+    PaceTime NextRowDue() const;
+    // Paced at `speed` rows a second: draws the rows due by `now`; false when none was.
+    bool DrawDue(PaceTime now, int speed);
+    // Unpaced: draws the next row.
+    void DrawRow();
+    // Shows what was drawn since the last frame.
+    void Present();
+
+  private:
+    CRingCanvas m_canvas;
+    IDrawingSurface* m_surface = nullptr;
+    PaceTime m_halfFrame{0};
+    bool m_bPacing = false;  // the pacer runs: set at the first frame
+    CRowPacer m_pacer{0, PaceTime(0)};
+};

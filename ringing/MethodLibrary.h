@@ -12,3 +12,5 @@ struct MethodInfo {
 
 // The method with that number, or nullptr when the number names no method.
 const MethodInfo* FindMethod(int nMethod);
+// The highest number that names a method.
+inline constexpr int kHighestMethodNumber = 10;

@@ -8,6 +8,10 @@ void CSaverPicture::SetUp(IDrawingSurface& surface, int width, int height, std::
     m_bPacing = false;
 }
 
+CSaverPicture::CSaverPicture(const SettingsOverrides& overrides) {
+    ApplyOverrides(m_canvas.Settings(), overrides);
+}
+
 PaceTime CSaverPicture::NextRowDue() const {
     return m_bPacing ? m_pacer.NextRowDue() : PaceTime(0);
 }

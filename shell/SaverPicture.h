@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "settings/SettingsOverrides.h"
 #include "shell/DrawingSurface.h"
 #include "shell/FramePacing.h"
 #include "shell/RingCanvas.h"
@@ -12,7 +13,8 @@
 // before or after it.
 class CSaverPicture {
   public:
-    CSaverPicture() = default;  // loads the settings
+    // Loads the settings, with those given for this run in their place.
+    explicit CSaverPicture(const SettingsOverrides& overrides);
 
     // Set up for a surface, and since then shown.
     bool Shown() const { return m_surface != nullptr; }

@@ -5,12 +5,11 @@
 
 #include <cstdio>
 #include <iostream>
-#include <map>
 #include <string>
 #include <vector>
 
 #include "ringing/MethodLibrary.h"
-#include "settings/NumberText.h"
+#include "settings/SettingsOverrides.h"
 #include "shell/MemorySurface.h"
 #include "shell/RingCanvas.h"
 #include "tools/ArgParse.h"
@@ -28,7 +27,7 @@ struct Options {
     int height = 0;
     long long rows = 0;
     std::string out;
-    std::map<std::string, std::string> overrides;  // option name -> value, checked
+    SettingsOverrides overrides;
 };
 
 int Fail(const std::string& message) {
@@ -36,27 +35,40 @@ int Fail(const std::string& message) {
     return 2;
 }
 
-bool IsOverride(const std::string& name) {
-    return name == "method" || name == "treble" || name == "background" || name == "bottom" ||
-           name == "top" || name == "intensity";
-}
-
-std::string CheckOverride(const std::string& name, const std::string& value) {
+// Takes the value of an option that changes a setting for this run; false when
+// `name` is no such option. `error` is set when the value is not one it takes.
+bool TakeOverride(const std::string& name, const std::string& value, SettingsOverrides& overrides,
+                  std::string& error) {
+    const auto flag = [&](std::optional<int>& setting) {
+        setting = ParseInteger(value, 0, 1);
+        error = setting ? "" : "--" + name + " takes 0 or 1, not '" + value + "'";
+    };
+    const auto number = [&](std::optional<double>& setting, const char* takes) {
+        setting = ParseNumber(value);
+        error = setting && (name != "bottom" || *setting > 0) ? "" : "--" + name + takes + value + "'";
+    };
     if (name == "method") {
         const auto method = ParseInteger(value, -1000, 1000);
-        return method && FindMethod(static_cast<int>(*method)) != nullptr
-                   ? ""
-                   : "--method takes a method number (1..8 or 10), not '" + value + "'";
-    }
-    if (name == "treble" || name == "background") {
-        return ParseInteger(value, 0, 1) ? "" : "--" + name + " takes 0 or 1, not '" + value + "'";
-    }
-    const auto number = ParseNumber(value);
-    if (name == "bottom") {
+        overrides.methodIndex = method && FindMethod(static_cast<int>(*method)) != nullptr
+                                    ? std::optional<int>(static_cast<int>(*method) - 1)
+                                    : std::nullopt;
+        error =
+            overrides.methodIndex ? "" : "--method takes a method number (1..8 or 10), not '" + value + "'";
+    } else if (name == "treble") {
+        flag(overrides.showTreble);
+    } else if (name == "background") {
+        flag(overrides.background);
+    } else if (name == "bottom") {
         // A bottom that is not positive would make the first-run rule reset every setting of the run.
-        return number && *number > 0 ? "" : "--bottom takes a positive number, not '" + value + "'";
+        number(overrides.bottom, " takes a positive number, not '");
+    } else if (name == "top") {
+        number(overrides.top, " takes a number, not '");
+    } else if (name == "intensity") {
+        number(overrides.intensity, " takes a number, not '");
+    } else {
+        return false;
     }
-    return number ? "" : "--" + name + " takes a number, not '" + value + "'";
+    return true;
 }
 
 std::string ParseArguments(int argc, char** argv, Options& options) {
@@ -68,6 +80,7 @@ std::string ParseArguments(int argc, char** argv, Options& options) {
         }
         const std::string name = arg.substr(2);
         const std::string value = argv[++k];
+        std::string error;
         if (name == "width") {
             width = value;
         } else if (name == "height") {
@@ -76,14 +89,11 @@ std::string ParseArguments(int argc, char** argv, Options& options) {
             rows = value;
         } else if (name == "out") {
             options.out = value;
-        } else if (IsOverride(name)) {
-            const std::string error = CheckOverride(name, value);
-            if (!error.empty()) {
-                return error;
-            }
-            options.overrides[name] = value;
-        } else {
+        } else if (!TakeOverride(name, value, options.overrides, error)) {
             return "unknown option '" + arg + "'";
+        }
+        if (!error.empty()) {
+            return error;
         }
     }
     const auto w = ParseInteger(width, 1, kMaxSide);
@@ -105,26 +115,6 @@ std::string ParseArguments(int argc, char** argv, Options& options) {
     options.height = static_cast<int>(*h);
     options.rows = *n;
     return {};
-}
-
-// Overrides live in memory only: the stores are unbound before they are applied.
-void ApplyOverrides(CSettings& settings, const std::map<std::string, std::string>& overrides) {
-    settings.Config().CloseKey();
-    settings.Wavelength().CloseKey();
-    const auto text = [](const std::string& value) { return std::u16string(value.begin(), value.end()); };
-    for (const auto& [name, value] : overrides) {
-        if (name == "method") {
-            CSettings::SetInteger(settings.Config().GetEntry(kMethod), std::stoi(value) - 1);
-        } else if (name == "treble") {
-            settings.Config().GetEntry(kShowTreble).SetString(text(value));
-        } else if (name == "background") {
-            settings.Config().GetEntry(kBackground).SetString(text(value));
-        } else {
-            CRegistry& store = settings.Wavelength();
-            const char16_t* entry = name == "bottom" ? kBottom : name == "top" ? kTop : kIntensity;
-            store.GetEntry(entry).SetNumber(*ParseNumber(value));
-        }
-    }
 }
 
 // Written beside the target and renamed over it, so a failure leaves no half-written file.
@@ -167,8 +157,8 @@ int main(int argc, char** argv) {
         return Fail(error);
     }
     CRingCanvas canvas;
-    canvas.Settings().WriteDefaults();  // a first run stores the defaults, as the saver does
-    ApplyOverrides(canvas.Settings(), options.overrides);
+    ApplyOverrides(canvas.Settings(),
+                   options.overrides);  // a first run stores the defaults, as the saver does
     canvas.Setup(options.width, options.height);
 
     CMemorySurface surface(options.width, options.height);

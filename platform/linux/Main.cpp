@@ -50,9 +50,10 @@ int RunSaver(int argc, char** argv) {
         std::fprintf(stderr, "lucenta: %s\n", error.c_str());
         return 2;
     }
-    std::unique_ptr<ISaverBackend> backend = options->forceX11 ? nullptr : OpenWaylandSaver();
+    std::unique_ptr<ISaverBackend> backend =
+        options->forceX11 ? nullptr : OpenWaylandSaver(options->settings);
     if (!backend) {
-        backend = OpenX11Saver();
+        backend = OpenX11Saver(options->settings);
     }
     if (backend) {
         return CSaverLoop(options->speed).Run(*backend);
@@ -99,6 +100,10 @@ void Install() {
 
 int main(int argc, char** argv) {
     InstallStopSignals();
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "--version") == 0)) {
+        std::cout << (argv[1][2] == 'h' ? kSaverUsage : "lucenta " LUCENTA_VERSION "\n");
+        return 0;
+    }
     switch (ParseSaverMode(ArgumentText(argc, argv), argc)) {
         case SaverMode::Install:
             Install();

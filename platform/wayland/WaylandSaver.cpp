@@ -33,7 +33,8 @@ void ReleaseDevice(wl_keyboard* keyboard) {
 
 class CWaylandSaver : public ISaverBackend {
   public:
-    explicit CWaylandSaver(wl_display* display) : m_display(display) {}
+    CWaylandSaver(wl_display* display, const SettingsOverrides& settings)
+        : m_display(display), m_settings(settings) {}
     ~CWaylandSaver() override;
     CWaylandSaver(const CWaylandSaver&) = delete;
     CWaylandSaver& operator=(const CWaylandSaver&) = delete;
@@ -66,6 +67,7 @@ class CWaylandSaver : public ISaverBackend {
     static const xdg_wm_base_listener kWmBaseListener;
 
     wl_display* m_display;
+    SettingsOverrides m_settings;
     wl_registry* m_registry = nullptr;
     WaylandGlobals m_globals;
     wl_seat* m_seat = nullptr;
@@ -216,7 +218,7 @@ void CWaylandSaver::AddGlobal(wl_registry* registry, std::uint32_t name, const c
         wl_seat_add_listener(m_seat, &kSeatListener, this);
     } else if (std::strcmp(interface, wl_output_interface.name) == 0) {
         m_screens.push_back(std::make_unique<CWaylandScreen>(
-            m_globals, name, static_cast<wl_output*>(bind(&wl_output_interface, 2))));
+            m_globals, m_settings, name, static_cast<wl_output*>(bind(&wl_output_interface, 2))));
     }
 }
 
@@ -371,7 +373,7 @@ void CWaylandSaver::ReadEvents(const PaceTime* deadline) {
 
 }  // namespace
 
-std::unique_ptr<ISaverBackend> OpenWaylandSaver() {
+std::unique_ptr<ISaverBackend> OpenWaylandSaver(const SettingsOverrides& settings) {
     const char* name = std::getenv("WAYLAND_DISPLAY");
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     if (name == nullptr || name[0] == '\0' ||
@@ -382,6 +384,6 @@ std::unique_ptr<ISaverBackend> OpenWaylandSaver() {
     if (display == nullptr) {
         return nullptr;
     }
-    auto saver = std::make_unique<CWaylandSaver>(display);
+    auto saver = std::make_unique<CWaylandSaver>(display, settings);
     return saver->Connect() ? std::move(saver) : nullptr;
 }

@@ -86,8 +86,9 @@ const wl_callback_listener CWaylandScreen::kFrameListener = [] {
     return listener;
 }();
 
-CWaylandScreen::CWaylandScreen(const WaylandGlobals& globals, std::uint32_t name, wl_output* output)
-    : m_globals(globals), m_name(name), m_output(output) {
+CWaylandScreen::CWaylandScreen(const WaylandGlobals& globals, const SettingsOverrides& settings,
+                               std::uint32_t name, wl_output* output)
+    : m_globals(globals), m_name(name), m_output(output), m_picture(settings) {
     wl_output_add_listener(output, &kOutputListener, this);
 }
 

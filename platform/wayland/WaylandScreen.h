@@ -44,7 +44,8 @@ class CWaylandScreen : public ISaverScreen {
 
     // The screen of an output just bound, the global `name`; `globals` are the
     // backend's, bound as they come, and outlive the screen.
-    CWaylandScreen(const WaylandGlobals& globals, std::uint32_t name, wl_output* output);
+    CWaylandScreen(const WaylandGlobals& globals, const SettingsOverrides& settings, std::uint32_t name,
+                   wl_output* output);
     ~CWaylandScreen() override;
     CWaylandScreen(const CWaylandScreen&) = delete;
     CWaylandScreen& operator=(const CWaylandScreen&) = delete;

@@ -31,7 +31,10 @@ std::optional<Window> ParseWindowId(const std::string& text) {
 
 class CX11Saver : public ISaverBackend {
   public:
-    explicit CX11Saver(Display* display) : m_display(display) { CX11Screen::HandleXErrors(); }
+    CX11Saver(Display* display, const SettingsOverrides& settings)
+        : m_display(display), m_settings(settings) {
+        CX11Screen::HandleXErrors();
+    }
     ~CX11Saver() override {
         m_screens.clear();  // the windows go before the connection
         XCloseDisplay(m_display);
@@ -46,7 +49,8 @@ class CX11Saver : public ISaverBackend {
         if (!window) {
             std::fprintf(stderr, "lucenta: XSCREENSAVER_WINDOW=%s names no window\n", lent);
         }
-        std::unique_ptr<CX11Screen> screen = window ? CX11Screen::Lend(m_display, *window) : nullptr;
+        std::unique_ptr<CX11Screen> screen =
+            window ? CX11Screen::Lend(m_display, *window, m_settings) : nullptr;
         if (!screen) {
             m_startFailure = SaverEvent::Kind::ScreenGone;
             return;
@@ -115,7 +119,7 @@ class CX11Saver : public ISaverBackend {
         for (std::size_t k = 0; k < monitors.size(); ++k) {
             if (k < m_screens.size()) {
                 m_screens[k]->MoveTo(monitors[k]);
-            } else if (auto screen = CX11Screen::Cover(m_display, monitors[k], k == 0)) {
+            } else if (auto screen = CX11Screen::Cover(m_display, monitors[k], k == 0, m_settings)) {
                 m_screens.push_back(std::move(screen));
             } else {
                 m_startFailure = SaverEvent::Kind::SetupFailed;
@@ -125,6 +129,7 @@ class CX11Saver : public ISaverBackend {
     }
 
     Display* m_display;
+    SettingsOverrides m_settings;
     bool m_bCovering = false;  // the windows are the saver's own, one over each monitor
     std::vector<std::unique_ptr<CX11Screen>> m_screens;
     std::optional<SaverEvent::Kind> m_startFailure;  // a screen that could not be made, told at the next pump
@@ -132,12 +137,12 @@ class CX11Saver : public ISaverBackend {
 
 }  // namespace
 
-std::unique_ptr<ISaverBackend> OpenX11Saver() {
+std::unique_ptr<ISaverBackend> OpenX11Saver(const SettingsOverrides& settings) {
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr) {
         return nullptr;
     }
-    auto saver = std::make_unique<CX11Saver>(display);
+    auto saver = std::make_unique<CX11Saver>(display, settings);
     if (const char* lent = std::getenv("XSCREENSAVER_WINDOW"); lent != nullptr && lent[0] != '\0') {
         saver->DrawInLentWindow(lent);
     } else {

@@ -85,8 +85,9 @@ bool CX11Screen::AWindowWentAway() {
     return gone;
 }
 
-std::unique_ptr<CX11Screen> CX11Screen::Cover(Display* display, const XRectangle& area, bool takesInput) {
-    std::unique_ptr<CX11Screen> screen(new CX11Screen(display));
+std::unique_ptr<CX11Screen> CX11Screen::Cover(Display* display, const XRectangle& area, bool takesInput,
+                                              const SettingsOverrides& settings) {
+    std::unique_ptr<CX11Screen> screen(new CX11Screen(display, settings));
     screen->m_bTakesInput = takesInput;
     if (!screen->CreateOwnWindow(area)) {
         return nullptr;
@@ -95,8 +96,9 @@ std::unique_ptr<CX11Screen> CX11Screen::Cover(Display* display, const XRectangle
     return screen;
 }
 
-std::unique_ptr<CX11Screen> CX11Screen::Lend(Display* display, Window window) {
-    std::unique_ptr<CX11Screen> screen(new CX11Screen(display));
+std::unique_ptr<CX11Screen> CX11Screen::Lend(Display* display, Window window,
+                                             const SettingsOverrides& settings) {
+    std::unique_ptr<CX11Screen> screen(new CX11Screen(display, settings));
     screen->m_bLent = true;
     screen->m_window = window;
     TrackDrawnWindow(window);

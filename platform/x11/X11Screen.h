@@ -20,9 +20,11 @@ class CX11Screen : public ISaverScreen {
   public:
     // A window of its own over `area`, mapped; nullptr, with a line on stderr,
     // when the picture cannot be set up.
-    static std::unique_ptr<CX11Screen> Cover(Display* display, const XRectangle& area, bool takesInput);
+    static std::unique_ptr<CX11Screen> Cover(Display* display, const XRectangle& area, bool takesInput,
+                                             const SettingsOverrides& settings);
     // The lent window; nullptr, with a line on stderr, when nothing can be drawn in it.
-    static std::unique_ptr<CX11Screen> Lend(Display* display, Window window);
+    static std::unique_ptr<CX11Screen> Lend(Display* display, Window window,
+                                            const SettingsOverrides& settings);
     ~CX11Screen() override;
     CX11Screen(const CX11Screen&) = delete;
     CX11Screen& operator=(const CX11Screen&) = delete;
@@ -47,7 +49,8 @@ class CX11Screen : public ISaverScreen {
     std::optional<PaceTime> FrameFrom(PaceTime t) const override { return m_frames.DeadlineFrom(t); }
 
   private:
-    CX11Screen(Display* display) : m_display(display) {}
+    CX11Screen(Display* display, const SettingsOverrides& settings)
+        : m_display(display), m_picture(settings) {}
     bool CreateOwnWindow(const XRectangle& area);
     // The window's visual, depth and size; false, with a line on stderr, when
     // nothing can be drawn on it.

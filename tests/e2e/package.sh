@@ -24,7 +24,7 @@ check "a link in xscreensaver's hack directory leads to it" \
 check "the hack's settings file names it, runs it with -s and offers the speed" python3 -c '
 import sys, xml.etree.ElementTree as tree
 saver = tree.parse(sys.argv[1]).getroot()
-speed = saver.find("number[@id=\"speed\"]")
+speed = saver.find(".//number[@id=\"speed\"]")
 sys.exit(0 if saver.get("name") == "lucenta" and saver.find("command").get("arg") == "-s" and
          speed.get("arg") == "--speed %" and speed.get("default") == "60" else 1)' \
     "$root/share/xscreensaver/config/lucenta.xml"

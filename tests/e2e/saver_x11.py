@@ -78,6 +78,17 @@ def test_command_lines_that_show_nothing(work):
           process.evidence())
     process.stop()
     check("... and nothing written", os.listdir(work) == ["render"], os.listdir(work))
+    for option, said in (("--help", ["usage: lucenta", "-c", "--method", "--no-treble"]), ("--version", ["lucenta 1."])):
+        result = subprocess.run([lucenta, option], capture_output=True, text=True, env=environment(work))
+        check(f"'{option}' prints {said[0]}... and ends with status 0",
+              result.returncode == 0 and result.stdout.startswith(said[0]) and all(w in result.stdout for w in said),
+              (result.returncode, result.stdout, result.stderr))
+    process = start(["-s", "--method", "grandsire"], work)
+    status, error = ended(process, 10), process.output()
+    check("'-s --method grandsire': status 2 and one line naming the option and what it takes",
+          status == 2 and error.count("\n") == 1 and "--method" in error and "cambridge-surprise" in error,
+          process.evidence())
+    process.stop()
 
 
 def start_to_main(work):

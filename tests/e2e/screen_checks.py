@@ -91,19 +91,20 @@ def rows_rung(notation, method, width, count):
     return [[int(b) for b in line.split()] for line in out.splitlines()]
 
 
-def painted(palette, row):
-    """The row's pixels as RGB bytes: each bell's colour, the treble black."""
-    return b"".join(bytes((0, 0, 0) if bell == 1 else palette[bell - 1]) for bell in row)
+def painted(palette, row, treble=True):
+    """The row's pixels as RGB bytes: each bell's colour, the treble black when it is shown."""
+    return b"".join(bytes((0, 0, 0) if bell == 1 and treble else palette[bell - 1]) for bell in row)
 
 
 class Picture:
-    """The rows the saver must draw on `width` bells with the palette of `log_path` (Plain Hunt, the default
-    method), and where a screenshot stands among them."""
+    """The rows the saver must draw on `width` bells with the palette of `log_path` (by default Plain Hunt, whose
+    rows repeat every 2n, with the treble shown), and where a screenshot stands among them. For another method
+    the first `period` rows are known."""
 
-    def __init__(self, notation, log_path, width, height):
-        self.width, self.height, self.period = width, height, 2 * width
+    def __init__(self, notation, log_path, width, height, method=1, treble=True, period=None):
+        self.width, self.height, self.period = width, height, period or 2 * width
         palette = palette_of(log_path, width)
-        self.rows = [painted(palette, row) for row in rows_rung(notation, 1, width, self.period)]
+        self.rows = [painted(palette, row, treble) for row in rows_rung(notation, method, width, self.period)]
         self.step_of = {}
         for k, row in enumerate(self.rows, start=1):
             self.step_of.setdefault(row, k)

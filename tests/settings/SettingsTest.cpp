@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "settings/SettingsOverrides.h"
 #include "tests/support/RegistrySandbox.h"
 
 namespace {
@@ -115,4 +116,39 @@ TEST(Settings, IntegersAreWrittenAsDecimalText) {
         CSettings::SetInteger(settings.Config().GetEntry(kMethod), -12);
     }
     EXPECT_EQ(Read().method, u"-12");
+}
+
+TEST(Settings, OverridesStandInForTheStoredValuesAndAreNeverWritten) {
+    RegistrySandbox sandbox;
+    Store(&CSettings::Config, kMethod, u"3");
+    {
+        CSettings run;
+        SettingsOverrides overrides;
+        overrides.methodIndex = 6;
+        overrides.showTreble = 0;
+        overrides.top = 600.5;
+        ApplyOverrides(run, overrides);
+        EXPECT_EQ(run.Config().GetEntry(kMethod).GetInteger(), 6);
+        EXPECT_EQ(run.Config().GetEntry(kShowTreble).GetInteger(), 0);
+        EXPECT_EQ(run.Wavelength().GetEntry(kTop).GetNumber(), 600.5);
+        EXPECT_EQ(run.Wavelength().GetEntry(kBottom).GetNumber(), 440.0) << "the rest as stored";
+        run.WriteDefaults();  // as each set-up of the picture does
+        EXPECT_EQ(run.Config().GetEntry(kMethod).GetInteger(), 6);
+    }
+    EXPECT_EQ(Show(Read()), "440.000000 640.000000 1.000000 0 3 1") << "the first run's defaults, not the overrides";
+
+    CSettings plain;
+    ApplyOverrides(plain, SettingsOverrides{});
+    EXPECT_TRUE(plain.Config().IsOpen()) << "without overrides the keys stay bound";
+}
+
+TEST(Settings, MethodsAreNamedByTheirIndexOrTheirName) {
+    const std::pair<const char*, std::optional<int>> cases[] = {
+        {"0", 0}, {"7", 7}, {"9", 9}, {"8", std::nullopt}, {"10", std::nullopt}, {"-1", std::nullopt},
+        {"plain hunt", 0}, {"Plain-Hunt", 0}, {"STEDMAN", 7}, {"double-oxford-bob", 2},
+        {"", std::nullopt}, {"plain", std::nullopt}, {"plain  hunt", std::nullopt}, {"99999999999", std::nullopt},
+    };
+    for (const auto& [text, index] : cases) {
+        EXPECT_EQ(ParseMethodIndex(text), index) << text;
+    }
 }

@@ -71,7 +71,7 @@ class FakeScreen : public ISaverScreen {
     std::int64_t m_refresh;
     bool m_bAsked;
     CountingSurface m_surface;
-    CSaverPicture m_picture;
+    CSaverPicture m_picture{SettingsOverrides{}};
     CFrameClock m_clock{0, PaceTime(0)};
     int m_framesSeen = 0;
     PaceTime m_askAt{0};

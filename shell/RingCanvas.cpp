@@ -9,7 +9,7 @@
 
 CRingCanvas::CRingCanvas() = default;
 
-bool CRingCanvas::Setup(int width, int height) {
+bool CRingCanvas::Setup(int width, int height, ColourLog colourLog) {
     m_pColours.reset();
     m_nBells = std::max(width, 0);
     m_nHeight = height;
@@ -30,7 +30,7 @@ bool CRingCanvas::Setup(int width, int height) {
     const long long method = config.GetEntry(kMethod).GetInteger() + 1LL;
     m_notation.Build(method <= std::numeric_limits<int>::max() ? static_cast<int>(method) : 0);
 
-    const TextFileHandle log = OpenTextFile(kColourLogName, 1);
+    const TextFileHandle log = colourLog == ColourLog::Written ? OpenTextFile(kColourLogName, 1) : 0;
     WriteTextLine(log, kColourLogHeader, 1);
     WriteTextLine(log, "", 1);
     BuildPalette(bottom, top, intensity, m_nBells, m_pColours.get(), log);

@@ -21,11 +21,13 @@ class CRingCanvas {
     CRingCanvas(const CRingCanvas&) = delete;
     CRingCanvas& operator=(const CRingCanvas&) = delete;
 
+    enum class ColourLog { Written, NotWritten };  // a preview of the picture writes none
+
     // Rebuilds the picture for a new client size: writes the first-run defaults,
     // reads the settings, gives every column its spectral colour, marks the treble,
     // builds the method for as many bells as there are columns and writes
     // "Colours.log" in the current directory. Always true.
-    bool Setup(int width, int height);
+    bool Setup(int width, int height, ColourLog colourLog = ColourLog::Written);
 
     // Permutes the row by the next change and paints it at the bottom, then scrolls up.
     void DrawNextRow(IDrawingSurface& surface);

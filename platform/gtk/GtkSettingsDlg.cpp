@@ -15,6 +15,8 @@ constexpr char kWindowName[] = "lucenta-settings";
 constexpr int kIdSpeed = 1006;
 constexpr char kAsFastAsItDraws[] = "as fast as it draws";
 constexpr DialogControl kSpeedLabel = {0, "Speed, rows per second:", 7, 115, 116, 8};
+constexpr DialogControl kPreview = {0, "", kSettingsWidth, 7, 116, 131};
+constexpr int kDialogWidth = kSettingsWidth + 123;
 constexpr int kDialogHeight = 145;
 constexpr std::array<DialogControl, 5> kTabOrder = {
     kSettingsControls[0],
@@ -146,7 +148,7 @@ CGtkSettingsDlg::CGtkSettingsDlg() {
     pango_font_description_free(font);
 
     GtkWidget* layout = gtk_fixed_new();
-    gtk_widget_set_size_request(layout, DialogUnitsToPixelsX(kSettingsWidth, units.averageCharWidth),
+    gtk_widget_set_size_request(layout, DialogUnitsToPixelsX(kDialogWidth, units.averageCharWidth),
                                 DialogUnitsToPixelsY(kDialogHeight, units.charHeight));
     gtk_container_add(GTK_CONTAINER(m_window), layout);
     const auto place = [&](GtkWidget* widget, const DialogControl& control) {
@@ -164,6 +166,7 @@ CGtkSettingsDlg::CGtkSettingsDlg() {
     gtk_label_set_xalign(GTK_LABEL(speedLabel), 0);
     gtk_label_set_mnemonic_widget(GTK_LABEL(speedLabel), m_speed);
     place(speedLabel, kSpeedLabel);
+    place(m_preview.Widget(), kPreview);
     ShowSettings();
 
     m_listMenu = gtk_menu_new();
@@ -189,6 +192,15 @@ CGtkSettingsDlg::CGtkSettingsDlg() {
     // Connected after the selection was set from the settings: that is no change.
     g_signal_connect_swapped(gtk_tree_view_get_selection(GTK_TREE_VIEW(m_list)), "changed",
                              G_CALLBACK(+[](CGtkSettingsDlg* self) { self->OnSelectionChanged(); }), this);
+    g_signal_connect_swapped(m_showTreble, "toggled",
+                             G_CALLBACK(+[](CGtkSettingsDlg* self) { self->UpdatePreview(); }), this);
+    g_signal_connect_swapped(
+        m_speed, "value-changed", G_CALLBACK(+[](CGtkSettingsDlg* self) {
+            self->m_preview.SetSpeed(gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(self->m_speed)));
+        }),
+        this);
+    UpdatePreview();
+    m_preview.SetSpeed(gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(m_speed)));
     // GTK selects a row when the list takes the focus without one; a list box does
     // not, and a stored method outside the list must stay chosen.
     g_signal_connect_swapped(m_list, "grab-focus", G_CALLBACK(+[](CGtkSettingsDlg* self) {
@@ -323,7 +335,12 @@ void CGtkSettingsDlg::OnSelectionChanged() {
         GtkTreePath* path = gtk_tree_model_get_path(model, &row);
         m_state.m_nMethodIndex = gtk_tree_path_get_indices(path)[0];
         gtk_tree_path_free(path);
+        UpdatePreview();
     }
+}
+
+void CGtkSettingsDlg::UpdatePreview() {
+    m_preview.Show(m_state.m_nMethodIndex, gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(m_showTreble)));
 }
 
 void CGtkSettingsDlg::OnExport() {

@@ -5,12 +5,14 @@
 #include <array>
 #include <string>
 
+#include "platform/gtk/GtkPreview.h"
 #include "settings/SettingsDialog.h"
 
 // The settings dialog in GTK 3: the dialog's template laid out in pixels from the
 // dialog font's metrics as Windows converts dialog units, the same texts, the same
 // Tab order and keys, and the same behaviour through the shared dialog state.
-// Below the template's controls it offers the speed, stored with them on OK.
+// Below the template's controls it offers the speed, stored with them on OK, and
+// beside them a live preview of the picture as chosen.
 // Ctrl+E and the list's context menu ("Export Notation...") export the notation.
 class CGtkSettingsDlg {
   public:
@@ -38,6 +40,8 @@ class CGtkSettingsDlg {
     // A message box over the dialog: a save or an export failed, and why.
     void ShowFailure(const std::string& message);
     void OnSelectionChanged();
+    // The preview shows the method and the box as the dialog shows them now.
+    void UpdatePreview();
     bool HasSelection() const;
     bool OnKeyPress(const GdkEventKey& key);
 
@@ -50,6 +54,7 @@ class CGtkSettingsDlg {
     GtkWidget* m_showTreble = nullptr;
     GtkWidget* m_speed = nullptr;
     GtkWidget* m_listMenu = nullptr;
+    CGtkPreview m_preview;
     std::array<GtkWidget*, 5> m_tabOrder{};  // the controls' widgets, in Tab order
     bool m_bOpen = false;
     bool m_bTakingFocus = false;   // the list is taking the focus: its selection changes are GTK's

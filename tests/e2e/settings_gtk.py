@@ -3,8 +3,8 @@
 would: choosing and storing, Esc and the close box, a method outside the list, and the notation export
 through the file chooser.
 
-usage: settings_gtk.py LUCENTA
-Needs DISPLAY (Xvfb) and xdotool."""
+usage: settings_gtk.py LUCENTA LUCENTA_RENDER LUCENTA_NOTATION
+Needs DISPLAY (Xvfb), xdotool and ImageMagick's import."""
 import os
 import shutil
 import subprocess
@@ -12,10 +12,11 @@ import sys
 import tempfile
 import time
 
-from screen_checks import Program, check, ended, summary, wait_for
+import screen_checks
+from screen_checks import Program, check, ended, screenshot, summary, wait_for
 from x11_window import keyboard_held_elsewhere, press_close_box, window_icons
 
-lucenta = os.path.abspath(sys.argv[1])
+lucenta, render, notation = (os.path.abspath(arg) for arg in sys.argv[1:4])
 build = os.path.dirname(os.path.dirname(os.path.dirname(lucenta)))
 source = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
 CAMBRIDGE = "-3-14-125-36-147-58-169-70-18-9-19-E-19-9-18-70-169-58-147-36-125-14-3-12"
@@ -259,6 +260,57 @@ def test_window_matches_its_menu_entry():
           seen["size"][1] > 1.4 * normal[1], (normal, seen["size"], run.evidence))
 
 
+# The dialog's layout in dialog units (the template and, beside it, the preview), as Windows converts them
+# with the font's average character width and height.
+DIALOG_UNITS = (254, 145)
+PREVIEW_UNITS = (131, 7, 116, 131)
+
+
+def mul_div(value, numerator, denominator):
+    return (value * numerator + denominator // 2) // denominator
+
+
+def preview_area(size):
+    """Where the preview lies in the dialog (x, y, width, height), from the dialog's size in pixels."""
+    char_width, char_height = round(4 * size[0] / DIALOG_UNITS[0]), round(8 * size[1] / DIALOG_UNITS[1])
+    x, y, width, height = PREVIEW_UNITS
+    return (mul_div(x, char_width, 4), mul_div(y, char_height, 8), mul_div(width, char_width, 4),
+            mul_div(height, char_height, 8))
+
+
+def preview_shows(method, seen):
+    """A step: waits until the preview shows the rows of the method (its number) without the treble, as
+    lucenta-render draws them at the preview's width."""
+    def wait():
+        window = windows_named("Settings")[0]
+        x, y, width, height = preview_area(geometry(window))
+        folder = tempfile.mkdtemp(dir=work)
+        subprocess.run([render, "--width", str(width), "--height", str(height), "--rows", "1", "--method",
+                        str(method), "--treble", "0", "--out", os.path.join(folder, "x.png")], cwd=folder,
+                       env=dict(env, XDG_CONFIG_HOME=folder), check=True, capture_output=True)
+        picture = screen_checks.Picture(notation, os.path.join(folder, "Colours.log"), width, height, method=method,
+                                        treble=False, period=3000)
+        dialog_width = geometry(window)[0]
+
+        def crop():
+            shot = screenshot(window=window)
+            return b"".join(shot[((y + row) * dialog_width + x) * 3:((y + row) * dialog_width + x + width) * 3]
+                            for row in range(height))
+        seen.append(wait_for(lambda: picture.steps_shown(crop()), PATIENCE, 0.2))
+    return wait
+
+
+def test_live_preview():
+    store(6, 0)  # Cambridge Surprise, no treble
+    seen = []
+    run = dialog([preview_shows(7, seen), "Tab Tab Down", preview_shows(8, seen), "Escape"])
+    check("the preview rings the stored method at its own width, as the renderer draws it", run.status == 0 and
+          seen and seen[0], (run.evidence, seen))
+    check("... and, once another method is chosen, that method's rows", len(seen) > 1 and seen[1], seen)
+    check("... and stores nothing, writes no Colours.log", stored().count('"') == 8 and
+          not os.path.exists(os.path.join(work, "Colours.log")), stored())
+
+
 def test_no_display():
     result = subprocess.run([lucenta, "-c"], env=dict(env, DISPLAY=""), capture_output=True, text=True, timeout=20)
     check("without a display: status 1 and a line naming the display",
@@ -269,6 +321,7 @@ test_choosing_and_storing()
 test_export()
 test_failures_are_told()
 test_window_matches_its_menu_entry()
+test_live_preview()
 test_no_display()
 subprocess.run(["rm", "-rf", work])
 sys.exit(summary())

@@ -135,7 +135,8 @@ TEST(Settings, OverridesStandInForTheStoredValuesAndAreNeverWritten) {
         run.WriteDefaults();  // as each set-up of the picture does
         EXPECT_EQ(run.Config().GetEntry(kMethod).GetInteger(), 6);
     }
-    EXPECT_EQ(Show(Read()), "440.000000 640.000000 1.000000 0 3 1") << "the first run's defaults, not the overrides";
+    EXPECT_EQ(Show(Read()), "440.000000 640.000000 1.000000 0 3 1")
+        << "the first run's defaults, not the overrides";
 
     CSettings plain;
     ApplyOverrides(plain, SettingsOverrides{});
@@ -144,9 +145,20 @@ TEST(Settings, OverridesStandInForTheStoredValuesAndAreNeverWritten) {
 
 TEST(Settings, MethodsAreNamedByTheirIndexOrTheirName) {
     const std::pair<const char*, std::optional<int>> cases[] = {
-        {"0", 0}, {"7", 7}, {"9", 9}, {"8", std::nullopt}, {"10", std::nullopt}, {"-1", std::nullopt},
-        {"plain hunt", 0}, {"Plain-Hunt", 0}, {"STEDMAN", 7}, {"double-oxford-bob", 2},
-        {"", std::nullopt}, {"plain", std::nullopt}, {"plain  hunt", std::nullopt}, {"99999999999", std::nullopt},
+        {"0", 0},
+        {"7", 7},
+        {"9", 9},
+        {"8", std::nullopt},
+        {"10", std::nullopt},
+        {"-1", std::nullopt},
+        {"plain hunt", 0},
+        {"Plain-Hunt", 0},
+        {"STEDMAN", 7},
+        {"double-oxford-bob", 2},
+        {"", std::nullopt},
+        {"plain", std::nullopt},
+        {"plain  hunt", std::nullopt},
+        {"99999999999", std::nullopt},
     };
     for (const auto& [text, index] : cases) {
         EXPECT_EQ(ParseMethodIndex(text), index) << text;

@@ -3,11 +3,17 @@
 //   saver_poke close|paint|screensave|sysclose|activate   the running saver's window
 //   saver_poke start-and-close SCR                      starts SCR /s and closes its
 //                                                       window before its first paint
+//   saver_poke foreground TITLE                         waits up to 30 s for a window of
+//                                                       that title to be the foreground
+//                                                       window, where typed keys go
 // Exit status 0 when the action was done (start-and-close: and the saver ended with
 // status 0), 1 when there was no saver window or the close came too late to precede
-// the first paint, 2 on a bad command line, 3 when the saver ended otherwise.
+// the first paint, 2 on a bad command line, 3 when the saver ended otherwise;
+// foreground: 0 when it came, else 1 with the title of the last foreground window
+// written out.
 #include <windows.h>
 
+#include <cstdio>
 #include <cwchar>
 
 namespace {
@@ -95,6 +101,29 @@ int StartAndClose(const wchar_t* scr) {
     return result;
 }
 
+// Wine moves the X focus after the activation, and not always: the foreground
+// window is what decides where keys go, and the only sign that a dialog is ready
+// for them.
+int WaitForForeground(const wchar_t* title) {
+    const DWORD start = GetTickCount();
+    wchar_t seen[256];
+    for (;;) {
+        const HWND foreground = GetForegroundWindow();
+        seen[0] = L'\0';
+        if (foreground != nullptr) {
+            InternalGetWindowText(foreground, seen, sizeof seen / sizeof seen[0]);  // sends no message
+            if (IsWindowVisible(foreground) && std::wcscmp(seen, title) == 0) {
+                return 0;
+            }
+        }
+        if (GetTickCount() - start >= 30000) {
+            std::wprintf(L"%ls\n", seen);
+            return 1;
+        }
+        Sleep(20);
+    }
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -104,6 +133,9 @@ int wmain(int argc, wchar_t** argv) {
     const wchar_t* action = argv[1];
     if (std::wcscmp(action, L"start-and-close") == 0) {
         return argc == 3 ? StartAndClose(argv[2]) : 2;
+    }
+    if (std::wcscmp(action, L"foreground") == 0) {
+        return argc == 3 ? WaitForForeground(argv[2]) : 2;
     }
     const HWND saver = FindSaver(5000);
     if (saver == nullptr) {

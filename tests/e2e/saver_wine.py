@@ -72,12 +72,19 @@ def window_named(name):
     return result.stdout.split()
 
 
-def focused(name):
-    """Whether a window of that name has the keyboard focus. In its virtual desktop Wine gives each window
-    of its own an X window and moves the X focus to the active one, as Windows activates it: keys sent
-    before would be lost."""
-    focus = subprocess.run(["xdotool", "getwindowfocus"], capture_output=True, text=True, env=env).stdout.strip()
-    return bool(focus) and focus in window_named(name)
+def foreground(name):
+    """Waits up to 30 s for the window of that title to be the foreground window, where the keys typed
+    next go; keys typed before would be lost. Wine does not always move the X focus to a new dialog, so
+    the X focus cannot tell. Says which window was in front when it never came."""
+    # A file, not a pipe: Wine's helpers started by the first program of a session keep its output open.
+    with tempfile.TemporaryFile("w+") as said:
+        status = subprocess.run(["wine", poke_exe, "foreground", name], env=env, stdout=said,
+                                stderr=subprocess.DEVNULL, timeout=90).returncode
+        said.seek(0)
+        if status != 0:
+            print(f'     ("{name}" never came to the front; the foreground window was "{said.read().strip()}",'
+                  f" status {status})")
+    return status == 0
 
 
 def fresh_prefix():
@@ -252,11 +259,11 @@ def test_what_ends_the_saver(work):
 
 
 def dialog(work, keys, args=("/c",)):
-    """Opens the settings dialog, presses `keys` (key groups, or functions for other steps) once it has the
-    focus, and returns its exit status (None when it never had the focus or did not end)."""
+    """Opens the settings dialog, presses `keys` (key groups, or functions for other steps) once it is in
+    front, and returns its exit status (None when it never came to the front or did not end)."""
     process = start(list(args), work)
     status = None
-    if wait_for(lambda: focused("Settings"), 30, 0.1):
+    if foreground("Settings"):
         for group in keys:
             if callable(group):
                 group()
@@ -267,11 +274,6 @@ def dialog(work, keys, args=("/c",)):
         print("     (the dialog: " + process.evidence() + ")")
     stop(process)
     return status
-
-
-def wait_focused(name):
-    if not wait_for(lambda: focused(name), 30, 0.1):
-        print(f'     ("{name}" never had the focus)')
 
 
 def config():
@@ -300,35 +302,42 @@ def test_settings_dialog(work):
     reg_set(CONFIG, "Method", "6")
     target = os.path.join(folder, "lead.txt")
 
+    # The chooser opens in the dialog's working folder, later where the last export went: the name alone
+    # names the file. A path typed with a letter the keyboard lacks loses it now and then under Wine (xdotool
+    # binds a key to it for a moment only, and Wine looks the key up again later).
     def save_as():
-        wait_focused("Save As")
-        subprocess.run(["xdotool", "type", "--delay", "40", "Glöckner dir\\lead"], env=env)
+        foreground("Save As")
+        subprocess.run(["xdotool", "type", "--delay", "40", "lead"], env=env)
         key("Return")
         wait_for(lambda: os.path.exists(target), 10)
 
-    status = dialog(work, ["alt+space", "e", save_as, "Escape"])
+    status = dialog(folder, ["alt+space", "e", save_as, "Escape"])
     text = open(target, encoding="ascii").read() if os.path.exists(target) else None
     check("the system menu's export writes the lead into a folder with a non-ASCII name",
           status == 0 and text == "-3-14-125-36-147-58-169-70-18-9-19-E-19-9-18-70-169-58-147-36-125-14-3-12", text)
 
+    if text is None:
+        return
     os.chmod(target, 0o444)  # read-only
     told = []
 
     def save_over_read_only():
-        wait_focused("Save As")
-        # The chooser opens where the last export went: the whole path names the file.
-        subprocess.run(["xdotool", "type", "--delay", "40", "Z:" + target[:-4].replace("/", "\\")], env=env)
+        foreground("Save As")
+        subprocess.run(["xdotool", "type", "--delay", "40", "lead"], env=env)
         key("Return")
-        wait_focused("Error")  # Wine's overwrite question
+        foreground("Error")  # Wine's overwrite question
         key("alt+y")
-        told.append(wait_for(lambda: focused("Lucenta"), 30, 0.1))
+        told.append(foreground("Lucenta"))
         key("Return")
-        wait_focused("Settings")
+        foreground("Settings")
 
-    status = dialog(work, ["alt+space", "e", save_over_read_only,
+    status = dialog(folder, ["alt+space", "e", save_over_read_only,
                            lambda: told.append(window_named("Settings")), "Escape"])
+    now = open(target, encoding="ascii").read()
+    told_by_box, still_open = told[0] if told else None, bool(told[1:] and told[1])
     check("an export onto a read-only file says so in a message box; the dialog stays open; the file is as it was",
-          status == 0 and told[0] and told[1] and open(target, encoding="ascii").read() == text, told)
+          status == 0 and told_by_box and still_open and now == text,
+          f"status {status}, message box {told_by_box}, dialog open {still_open}, file {now!r}")
 
 
 def main():

@@ -14,7 +14,7 @@ import subprocess
 import sys
 import tempfile
 
-from screen_checks import Picture, Program, check, copy_for_nobody, ended, summary, wait_for
+from screen_checks import Picture, Program, check, copy_for_nobody, ended, rendered_colours_log, summary, wait_for
 
 OUTPUTS = {"HEADLESS-1": (800, 600), "HEADLESS-2": (640, 480)}
 SMALL = (320, 240)  # an output added while the saver runs
@@ -98,11 +98,7 @@ class Palettes:
         if size not in self.logs:
             width, height = size
             folder = os.path.join(self.sway.home, f"render-{width}x{height}")
-            os.makedirs(folder)
-            subprocess.run([render, "--width", str(width), "--height", str(height), "--rows", "1", "--out",
-                            os.path.join(folder, "x.png")], cwd=folder, env=dict(os.environ, XDG_CONFIG_HOME=folder),
-                           check=True, capture_output=True)
-            self.logs[size] = os.path.join(folder, "Colours.log")
+            self.logs[size] = rendered_colours_log(render, folder, width, height)
         return self.logs[size]
 
 

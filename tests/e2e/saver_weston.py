@@ -14,7 +14,8 @@ import subprocess
 import sys
 import tempfile
 
-from screen_checks import Picture, Program, check, copy_for_nobody, ended, screenshot, summary, wait_for
+from screen_checks import (Picture, Program, check, copy_for_nobody, ended, rendered_colours_log, screenshot, summary,
+                           wait_for)
 
 WIDTH, HEIGHT = 480, 360  # each output; the two windows lie side by side on the X display
 AS_NOBODY = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"]
@@ -61,16 +62,6 @@ class Weston:
         self.weston.stop()
 
 
-def palette(root):
-    """Colours.log for an output's width, as the headless renderer writes it."""
-    folder = os.path.join(root, "render")
-    os.makedirs(folder)
-    subprocess.run([render, "--width", str(WIDTH), "--height", str(HEIGHT), "--rows", "1", "--out",
-                    os.path.join(folder, "x.png")], cwd=folder, env=dict(os.environ, XDG_CONFIG_HOME=folder),
-                   check=True, capture_output=True)
-    return os.path.join(folder, "Colours.log")
-
-
 def covers_every_output(weston, log):
     picture = Picture(notation, log, WIDTH, HEIGHT)
     return all(wait_for(lambda: picture.steps_shown(screenshot(window=window)), 20, 0.1) for window in weston.outputs)
@@ -102,7 +93,7 @@ def main():
     lucenta = copy_for_nobody(lucenta, root)
     weston = Weston(root)
     try:
-        test_fullscreen_windows(weston, palette(root))
+        test_fullscreen_windows(weston, rendered_colours_log(render, os.path.join(root, "render"), WIDTH, HEIGHT))
     finally:
         weston.stop()
         shutil.rmtree(root, ignore_errors=True)

@@ -84,6 +84,16 @@ def palette_of(log_path, width):
     return [tuple(int(f) for f in line.split(",")[6:9]) for line in lines]
 
 
+def rendered_colours_log(render, folder, width, height, *options):
+    """Colours.log of the picture that lucenta-render draws `width` bells wide with those options, written into
+    `folder`, which also holds the renderer's own settings."""
+    os.makedirs(folder, exist_ok=True)
+    subprocess.run([render, "--width", str(width), "--height", str(height), "--rows", "1", "--out",
+                    os.path.join(folder, "x.png"), *options], cwd=folder, env=dict(os.environ, XDG_CONFIG_HOME=folder),
+                   check=True, capture_output=True)
+    return os.path.join(folder, "Colours.log")
+
+
 def rows_rung(notation, method, width, count):
     """Rows 1..count of the method on `width` bells, as lucenta-notation rings them."""
     out = subprocess.run([notation, str(method), str(width), "--rows", str(count)], capture_output=True, text=True,

@@ -284,12 +284,9 @@ def preview_shows(method, seen):
     def wait():
         window = windows_named("Settings")[0]
         x, y, width, height = preview_area(geometry(window))
-        folder = tempfile.mkdtemp(dir=work)
-        subprocess.run([render, "--width", str(width), "--height", str(height), "--rows", "1", "--method",
-                        str(method), "--treble", "0", "--out", os.path.join(folder, "x.png")], cwd=folder,
-                       env=dict(env, XDG_CONFIG_HOME=folder), check=True, capture_output=True)
-        picture = screen_checks.Picture(notation, os.path.join(folder, "Colours.log"), width, height, method=method,
-                                        treble=False, period=3000)
+        log = screen_checks.rendered_colours_log(render, tempfile.mkdtemp(dir=work), width, height, "--method",
+                                                 str(method), "--treble", "0")
+        picture = screen_checks.Picture(notation, log, width, height, method=method, treble=False, period=3000)
         dialog_width = geometry(window)[0]
 
         def crop():

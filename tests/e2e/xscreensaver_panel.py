@@ -41,13 +41,8 @@ def command_from_xml(xml_path, chosen):
 
 def expected_log(width, height, work):
     """Colours.log of the picture with the chosen settings at that width, as the headless renderer writes it."""
-    folder = os.path.join(work, "render")
-    os.makedirs(folder)
-    subprocess.run([render, "--width", str(width), "--height", str(height), "--rows", "1", "--out",
-                    os.path.join(folder, "x.png"), "--method", "7", "--treble", "0", "--bottom", "500", "--top", "600",
-                    "--intensity", "1.5"], cwd=folder, env=dict(os.environ, XDG_CONFIG_HOME=folder), check=True,
-                   capture_output=True)
-    return os.path.join(folder, "Colours.log")
+    return screen_checks.rendered_colours_log(render, os.path.join(work, "render"), width, height, "--method", "7",
+                                              "--treble", "0", "--bottom", "500", "--top", "600", "--intensity", "1.5")
 
 
 def window_size(window):

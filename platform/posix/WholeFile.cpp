@@ -19,6 +19,8 @@ constexpr int kMaxLinks = 40;  // as the kernel follows them
 constexpr char kNewFilePrefix[] = ".lucenta-";
 constexpr int kNewFileRandomLetters = 6;
 
+constexpr char kNotARegularFile[] = "it is not a regular file";
+
 std::string Reason(int error) {
     return std::strerror(error);
 }
@@ -131,7 +133,10 @@ Replaced ReplaceThroughNewFile(const std::string& target, std::string_view text,
     return Replaced::Yes;
 }
 
-// Truncates the regular file and writes the text into it, synced.
+// Writes the text over the regular file, keeping the file itself. Room for the
+// text is reserved first, so that a full disk or a size limit refuses before any
+// of the old text is given up; then the text is written, synced, and the file cut
+// to its length.
 bool WriteInPlace(const std::string& target, std::string_view text, std::string& reason) {
     // Not blocking: a FIFO without a reader is refused at once rather than waited on.
     FileDescriptor fd(open(target.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
@@ -141,10 +146,15 @@ bool WriteInPlace(const std::string& target, std::string_view text, std::string&
         return false;
     }
     if (!S_ISREG(info.st_mode)) {
-        reason = "it is not a regular file";
+        reason = kNotARegularFile;
         return false;
     }
-    if (ftruncate(fd.get(), 0) != 0 || !WriteAndSync(fd.get(), text)) {
+    const off_t length = static_cast<off_t>(text.size());
+    if (const int refused = length > 0 ? posix_fallocate(fd.get(), 0, length) : 0; refused != 0) {
+        reason = Reason(refused);
+        return false;
+    }
+    if (!WriteAndSync(fd.get(), text) || ftruncate(fd.get(), length) != 0 || fsync(fd.get()) != 0) {
         reason = Reason(errno);
         return false;
     }
@@ -175,7 +185,7 @@ ReadStatus ReadWholeFile(const std::string& path, std::size_t maxBytes, std::str
         return ReadStatus::Failed;
     }
     if (!S_ISREG(info.st_mode)) {
-        reason = "it is not a regular file";
+        reason = kNotARegularFile;
         return ReadStatus::Failed;
     }
     text.clear();
@@ -243,11 +253,15 @@ bool SaveWholeFile(const std::string& path, std::string_view text, std::string& 
     if (stat(target->c_str(), &existing) != 0) {
         return ReplaceThroughNewFile(*target, text, {0666, std::nullopt, nullptr}, reason) == Replaced::Yes;
     }
+    if (!S_ISREG(existing.st_mode)) {  // a folder, a FIFO, a device: nothing of ours to write
+        reason = S_ISDIR(existing.st_mode) ? Reason(EISDIR) : kNotARegularFile;
+        return false;
+    }
     if (access(target->c_str(), W_OK) != 0) {
         reason = Reason(errno);
         return false;
     }
-    if (S_ISREG(existing.st_mode) && existing.st_nlink == 1) {
+    if (existing.st_nlink == 1) {
         const Replaced replaced =
             ReplaceThroughNewFile(*target, text, {0600, existing.st_mode & 07777, &existing}, reason);
         if (replaced != Replaced::NoStandIn) {

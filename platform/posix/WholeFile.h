@@ -44,8 +44,10 @@ bool ReplaceWholeFile(const std::string& path, std::string_view text, const Repl
 // Writes a file that the user chose, as careful editors do. A new file, and one
 // that a new file can stand in for unchanged (its folder takes a new file, its
 // owner and group can be kept, it has one name), is replaced whole as above, with
-// its mode; a new one gets the mode that the user's umask gives. Any other file
-// that may be written is written in place (truncated, written and synced), so that
-// it keeps its owner, its links and its folder's rules. Links are followed. False,
-// with the reason, when the file could not be written.
+// its mode; a new one gets the mode that the user's umask gives. Any other regular
+// file that may be written is written in place, so that it keeps its owner, its
+// links and its folder's rules: room for the text is reserved before a byte of the
+// old text is given up, and a file that cannot have it keeps its text. What is not
+// a regular file (a folder, a FIFO, a device) is refused. Links are followed.
+// False, with the reason, when the file could not be written.
 bool SaveWholeFile(const std::string& path, std::string_view text, std::string& reason);

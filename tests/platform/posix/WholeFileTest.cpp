@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 #include <pwd.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -59,6 +61,7 @@ struct Case {
     bool saved;
     std::string reasonPart;                                          // of a refusal's reason
     std::function<std::string(const fs::path& folder)> whatIsWrong;  // empty when the outcome is right
+    bool noBytesAllowed = false;  // saved under a file size limit of 0 (a full disk refuses the same way)
 };
 
 struct Outcome {
@@ -71,9 +74,25 @@ uid_t UnprivilegedUser() {
     return nobody != nullptr ? nobody->pw_uid : 65534;
 }
 
+struct Save {
+    std::string path;
+    bool noBytesAllowed;
+};
+
+// Saves under RLIMIT_FSIZE 0, with SIGXFSZ ignored so that the refusal comes as an error.
+bool SaveWithNoBytesAllowed(const std::string& path, std::string& reason) {
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    const rlimit none{0, limit.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &none);
+    const bool saved = SaveWholeFile(path, kText, reason);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    return saved;
+}
+
 // Runs the saves in a child process as the unprivileged user; each outcome comes
 // back through a pipe as a line "0|1 reason".
-std::vector<Outcome> SaveAsUnprivilegedUser(const std::vector<std::string>& paths) {
+std::vector<Outcome> SaveAsUnprivilegedUser(const std::vector<Save>& saves) {
     int channel[2];
     if (pipe(channel) != 0) {
         return {};
@@ -85,10 +104,12 @@ std::vector<Outcome> SaveAsUnprivilegedUser(const std::vector<std::string>& path
         if (geteuid() == 0 && (setgid(UnprivilegedUser()) != 0 || setuid(UnprivilegedUser()) != 0)) {
             _exit(2);
         }
+        std::signal(SIGXFSZ, SIG_IGN);
         std::string report;
-        for (const std::string& path : paths) {
+        for (const Save& save : saves) {
             std::string reason;
-            const bool saved = SaveWholeFile(path, kText, reason);
+            const bool saved = save.noBytesAllowed ? SaveWithNoBytesAllowed(save.path, reason)
+                                                   : SaveWholeFile(save.path, kText, reason);
             report += (saved ? "1 " : "0 ") + reason + "\n";
         }
         [[maybe_unused]] const ssize_t written = write(channel[1], report.data(), report.size());
@@ -192,6 +213,44 @@ TEST(WholeFile, SaveWritesWhatTheUserMayWriteAndKeepsTheFileAsItWas) {
          },
          false, "Permission denied",
          [](const fs::path& f) { return Expect(Read(f / "read-only.txt") == "old text", "overwritten"); }},
+        {"a hard-linked file that cannot have its new text keeps its old text under both names", "linked.txt",
+         [&](const fs::path& f) {
+             mine(f);
+             Write(f / "linked.txt", "old", 0644);
+             mine(f / "linked.txt");
+             fs::create_hard_link(f / "linked.txt", f / "other name.txt");
+         },
+         false, "File too large",
+         [](const fs::path& f) {
+             return Expect(Read(f / "linked.txt") == "old" && Read(f / "other name.txt") == "old",
+                           "overwritten");
+         },
+         true},
+        {"a file in a read-only folder that cannot have its new text keeps its old text", "file.txt",
+         [&](const fs::path& f) {
+             Write(f / "file.txt", std::string(100, 'o'), 0644);
+             mine(f / "file.txt");
+             chmod(f.c_str(), 0555);
+         },
+         false, "File too large",
+         [](const fs::path& f) {
+             return Expect(Read(f / "file.txt") == std::string(100, 'o'), "overwritten");
+         },
+         true},
+        {"a device is refused and left as it is", "device",
+         [&](const fs::path& f) {
+             mine(f);
+             fs::create_symlink("/dev/null", f / "device");
+         },
+         false, "not a regular file",
+         [](const fs::path&) { return Expect(fs::is_character_file("/dev/null"), "/dev/null changed"); }},
+        {"a FIFO is refused at once and left as it is", "fifo",
+         [&](const fs::path& f) {
+             mine(f);
+             mkfifo((f / "fifo").c_str(), 0666);
+         },
+         false, "not a regular file",
+         [](const fs::path& f) { return Expect(fs::is_fifo(f / "fifo"), "no longer a FIFO"); }},
         {"a folder is refused and left as it is", "folder.txt",
          [&](const fs::path& f) {
              mine(f);
@@ -216,14 +275,14 @@ TEST(WholeFile, SaveWritesWhatTheUserMayWriteAndKeepsTheFileAsItWas) {
                                "not written in place");
              }});
     }
-    std::vector<std::string> paths;
+    std::vector<Save> saves;
     for (std::size_t k = 0; k < cases.size(); ++k) {
         const fs::path folder = root.Path() / std::to_string(k);
         fs::create_directory(folder);
         cases[k].setUp(folder);
-        paths.push_back((folder / cases[k].name).string());
+        saves.push_back({(folder / cases[k].name).string(), cases[k].noBytesAllowed});
     }
-    const std::vector<Outcome> outcomes = SaveAsUnprivilegedUser(paths);
+    const std::vector<Outcome> outcomes = SaveAsUnprivilegedUser(saves);
     ASSERT_EQ(outcomes.size(), cases.size()) << "the saves did not all report";
     for (std::size_t k = 0; k < cases.size(); ++k) {
         const Case& c = cases[k];

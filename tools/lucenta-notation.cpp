@@ -11,6 +11,7 @@
 #include "ringing/LeadText.h"
 #include "ringing/MethodLibrary.h"
 #include "ringing/PlaceNotation.h"
+#include "shell/ProgramStart.h"
 #include "tools/ArgParse.h"
 
 namespace {
@@ -100,6 +101,7 @@ void PrintRows(CPlaceNotation& notation, int stage, long long count) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    PrepareStandardStreams();
     Options options;
     const std::string error = ParseArguments(argc, argv, options);
     if (!error.empty()) {
@@ -111,5 +113,5 @@ int main(int argc, char** argv) {
     } else {
         PrintRows(notation, options.stage, options.rows);
     }
-    return std::fflush(stdout) == 0 ? 0 : 1;
+    return FinishStandardOutput("lucenta-notation", 0);
 }

@@ -19,6 +19,7 @@
 #include "platform/posix/Utf8.h"
 #include "platform/wayland/WaylandSaver.h"
 #include "platform/x11/X11Saver.h"
+#include "shell/ProgramStart.h"
 #include "shell/SaverLoop.h"
 #include "shell/SaverMode.h"
 
@@ -34,7 +35,9 @@ std::u16string ArgumentText(int argc, char** argv) {
     for (int k = 1; k < argc; ++k) {
         text += (k > 1 ? " " : "") + std::string(argv[k]);
     }
-    return FromUtf8(text).value_or(u"?");  // text that is not UTF-8 names no mode
+    // A byte that is not UTF-8 (in an option's value, say) leaves the mode letter
+    // readable: the options are then refused by name.
+    return FromUtf8Lossy(text);
 }
 
 std::string RunningExecutable() {
@@ -99,15 +102,16 @@ void Install() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    PrepareStandardStreams();
     InstallStopSignals();
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "--version") == 0)) {
         std::cout << (argv[1][2] == 'h' ? kSaverUsage : "lucenta " LUCENTA_VERSION "\n");
-        return 0;
+        return FinishStandardOutput("lucenta", 0);
     }
     switch (ParseSaverMode(ArgumentText(argc, argv), argc)) {
         case SaverMode::Install:
             Install();
-            return 0;
+            return FinishStandardOutput("lucenta", 0);
         case SaverMode::Run:
             return RunSaver(argc, argv);
         case SaverMode::Configure:

@@ -42,6 +42,8 @@ void InstallStopSignals() {
     Handle(SIGALRM, OnWatchdog);
     Handle(SIGTERM, OnStopSignal);
     Handle(SIGINT, OnStopSignal);
+    Handle(SIGHUP, OnStopSignal);   // the terminal or session that started it went away
+    std::signal(SIGPIPE, SIG_IGN);  // a reader that went away fails a write, never ends the saver
 }
 
 bool StopRequested() {

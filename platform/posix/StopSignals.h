@@ -1,7 +1,7 @@
 #pragma once
 
-// SIGTERM and SIGINT ask the saver to end (xscreensaver ends its hacks with
-// SIGTERM). Installed first thing in main, so that a signal at any time ends the
+// SIGTERM, SIGINT and SIGHUP ask the saver to end (xscreensaver ends its hacks
+// with SIGTERM); SIGPIPE is ignored. Installed first thing in main, so that a signal at any time ends the
 // program in order with status 0.
 //
 // The handler sets a flag and makes StopSignalFd() readable, so a wait that polls

@@ -56,40 +56,64 @@ std::string ToUtf8(const std::u16string& text) {
     return out;
 }
 
+namespace {
+
+// The character whose encoding starts at bytes[k], and its length in bytes;
+// std::nullopt when the bytes there are not well-formed UTF-8.
+std::optional<char32_t> DecodeAt(const std::string& bytes, std::size_t k, std::size_t& length) {
+    const auto lead = static_cast<unsigned char>(bytes[k]);
+    int extra = 0;
+    char32_t c = 0;
+    char32_t min = 0;
+    if (lead < 0x80) {
+        c = lead;
+    } else if ((lead & 0xE0) == 0xC0) {
+        extra = 1, c = lead & 0x1F, min = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+        extra = 2, c = lead & 0x0F, min = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+        extra = 3, c = lead & 0x07, min = 0x10000;
+    } else {
+        return std::nullopt;
+    }
+    if (k + static_cast<std::size_t>(extra) >= bytes.size()) {
+        return std::nullopt;
+    }
+    for (int e = 1; e <= extra; ++e) {
+        const auto next = static_cast<unsigned char>(bytes[k + static_cast<std::size_t>(e)]);
+        if ((next & 0xC0) != 0x80) {
+            return std::nullopt;
+        }
+        c = (c << 6) | (next & 0x3F);
+    }
+    if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+        return std::nullopt;
+    }
+    length = static_cast<std::size_t>(extra) + 1;
+    return c;
+}
+
+}  // namespace
+
 std::optional<std::u16string> FromUtf8(const std::string& bytes) {
     std::u16string out;
     out.reserve(bytes.size());
-    for (std::size_t k = 0; k < bytes.size();) {
-        const auto lead = static_cast<unsigned char>(bytes[k]);
-        int extra = 0;
-        char32_t c = 0;
-        char32_t min = 0;
-        if (lead < 0x80) {
-            c = lead;
-        } else if ((lead & 0xE0) == 0xC0) {
-            extra = 1, c = lead & 0x1F, min = 0x80;
-        } else if ((lead & 0xF0) == 0xE0) {
-            extra = 2, c = lead & 0x0F, min = 0x800;
-        } else if ((lead & 0xF8) == 0xF0) {
-            extra = 3, c = lead & 0x07, min = 0x10000;
-        } else {
+    for (std::size_t k = 0, length = 0; k < bytes.size(); k += length) {
+        const std::optional<char32_t> c = DecodeAt(bytes, k, length);
+        if (!c) {
             return std::nullopt;
         }
-        if (k + static_cast<std::size_t>(extra) >= bytes.size()) {
-            return std::nullopt;
-        }
-        for (int e = 1; e <= extra; ++e) {
-            const auto next = static_cast<unsigned char>(bytes[k + static_cast<std::size_t>(e)]);
-            if ((next & 0xC0) != 0x80) {
-                return std::nullopt;
-            }
-            c = (c << 6) | (next & 0x3F);
-        }
-        if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-            return std::nullopt;
-        }
-        AppendUtf16(out, c);
-        k += static_cast<std::size_t>(extra) + 1;
+        AppendUtf16(out, *c);
+    }
+    return out;
+}
+
+std::u16string FromUtf8Lossy(const std::string& bytes) {
+    std::u16string out;
+    out.reserve(bytes.size());
+    for (std::size_t k = 0, length = 1; k < bytes.size(); k += length) {
+        length = 1;
+        AppendUtf16(out, DecodeAt(bytes, k, length).value_or(0xFFFD));
     }
     return out;
 }

@@ -6,6 +6,7 @@ Debian's xscreensaver daemon running it as a hack, and the install mode.
 usage: saver_x11.py LUCENTA LUCENTA_RENDER LUCENTA_NOTATION
 Needs DISPLAY (Xvfb), xdotool, ImageMagick's import and convert, xscreensaver, setpriv."""
 import os
+import shutil
 import signal
 import subprocess
 import sys
@@ -83,12 +84,16 @@ def test_command_lines_that_show_nothing(work):
         check(f"'{option}' prints {said[0]}... and ends with status 0",
               result.returncode == 0 and result.stdout.startswith(said[0]) and all(w in result.stdout for w in said),
               (result.returncode, result.stdout, result.stderr))
-    process = start(["-s", "--method", "grandsire"], work)
-    status, error = ended(process, 10), process.output()
-    check("'-s --method grandsire': status 2 and one line naming the option and what it takes",
-          status == 2 and error.count("\n") == 1 and "--method" in error and "cambridge-surprise" in error,
-          process.evidence())
-    process.stop()
+    for args in (["-s", "--method", "grandsire"], ["-s", "--method", b"\xff"], ["-s", "--speed", b"6\xc0"]):
+        process = start(args, work)
+        status, error = ended(process, 10), process.output()
+        check(f"{args}: status 2 and one line naming the option and what it takes",
+              status == 2 and error.count("\n") == 1 and args[1] in error and " takes " in error, process.evidence())
+        process.stop()
+    with open("/dev/full", "w") as full:
+        result = subprocess.run([lucenta, "--help"], stdout=full, stderr=subprocess.PIPE, text=True)
+    check("'--help' onto a full disk: status 1 and a line saying the output could not be written",
+          result.returncode == 1 and "No space left" in result.stderr, (result.returncode, result.stderr))
 
 
 def start_to_main(work):
@@ -116,15 +121,15 @@ def test_signals_at_any_moment(work):
     # the start ends it in order, even on a loaded machine.
     early = 2 * start_to_main(work) + 0.01
     outcomes = []
-    for _ in range(5):
+    for stop in (signal.SIGTERM, signal.SIGHUP, signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
         process = start(["-s"], work)
         time.sleep(early)  # the moment of the signal is what is tested
-        process.send_signal(signal.SIGTERM)
+        process.send_signal(stop)
         ended(process, 5)
-        outcomes.append(process.evidence())
+        outcomes.append(f"{stop.name}: {process.evidence()}")
         process.stop()
-    check(f"SIGTERM {1000 * early:.0f} ms after the start (twice the start-up) ends the saver with status 0",
-          all(o.startswith("status 0,") for o in outcomes), outcomes)
+    check(f"SIGTERM, SIGHUP or SIGINT {1000 * early:.0f} ms after the start (twice the start-up) ends the saver "
+          "with status 0", all(": status 0," in o for o in outcomes), outcomes)
 
     server_holder = XWindow(0, 0, 10, 10)
     process = start(["-s"], work)
@@ -142,6 +147,23 @@ def test_signals_at_any_moment(work):
     check("SIGTERM ends a saver that the X server no longer answers within about a second, with status 0",
           status == 0 and elapsed < 1.5, f"{process.evidence()} after {elapsed:.2f} s")
     process.stop()
+
+
+def test_closed_standard_descriptors(work):
+    """Started with descriptors 0, 1 and 2 closed and a warning to give (a settings line it cannot read): the
+    warning must not go into the X connection."""
+    store_speed(work, "60")
+    with open(os.path.join(work, ".config", "lucenta", "registry.reg"), "a") as reg:
+        reg.write('"Broken\n')
+    process = Program(["sh", "-c", 'exec "$0" -s --speed 60 0<&- 1>&- 2>&-', lucenta], cwd=work,
+                      env=environment(work))
+    try:
+        check("with the standard descriptors closed the saver draws", drawing(work), process.evidence())
+        ends_within_a_second("... and SIGTERM", process, lambda: process.send_signal(signal.SIGTERM))
+    finally:
+        process.stop()
+    shutil.rmtree(os.path.join(work, ".config"))
+    os.remove(os.path.join(work, "Colours.log"))
 
 
 def test_running_saver(work):
@@ -442,6 +464,7 @@ def main():
         os.makedirs(os.path.join(work, "render"))
         test_command_lines_that_show_nothing(work)
         test_signals_at_any_moment(work)
+        test_closed_standard_descriptors(work)
         test_running_saver(work)
         test_speeds(work)
         test_what_ends_the_saver(work)

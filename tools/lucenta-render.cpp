@@ -3,14 +3,15 @@
 // from the current user's settings, and writes it as a PNG.
 #include <png.h>
 
-#include <cstdio>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "platform/posix/WholeFile.h"
 #include "ringing/MethodLibrary.h"
 #include "settings/SettingsOverrides.h"
 #include "shell/MemorySurface.h"
+#include "shell/ProgramStart.h"
 #include "shell/RingCanvas.h"
 #include "tools/ArgParse.h"
 
@@ -117,8 +118,8 @@ std::string ParseArguments(int argc, char** argv, Options& options) {
     return {};
 }
 
-// Written beside the target and renamed over it, so a failure leaves no half-written file.
-bool WritePng(const CMemorySurface& surface, const std::string& path) {
+// The picture as PNG bytes; std::nullopt, with libpng's reason, when it cannot be made.
+std::optional<std::string> PngOf(const CMemorySurface& surface, std::string& reason) {
     std::vector<png_byte> rgb;
     rgb.reserve(static_cast<std::size_t>(surface.Width()) * static_cast<std::size_t>(surface.Height()) * 3);
     for (int y = 0; y < surface.Height(); ++y) {
@@ -134,15 +135,26 @@ bool WritePng(const CMemorySurface& surface, const std::string& path) {
     image.width = static_cast<png_uint_32>(surface.Width());
     image.height = static_cast<png_uint_32>(surface.Height());
     image.format = PNG_FORMAT_RGB;
-    const std::string temp = path + ".tmp";
-    if (png_image_write_to_file(&image, temp.c_str(), 0, rgb.data(), 0, nullptr) == 0) {
-        std::cerr << "lucenta-render: cannot write " << path << ": " << image.message << "\n";
-        std::remove(temp.c_str());
-        return false;
+    png_alloc_size_t size = 0;
+    std::string png;
+    if (png_image_write_to_memory(&image, nullptr, &size, 0, rgb.data(), 0, nullptr) != 0) {
+        png.resize(size);
     }
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        std::perror(("lucenta-render: cannot write " + path).c_str());
-        std::remove(temp.c_str());
+    if (size == 0 || png_image_write_to_memory(&image, png.data(), &size, 0, rgb.data(), 0, nullptr) == 0) {
+        reason = image.message;
+        return std::nullopt;
+    }
+    png.resize(size);
+    return png;
+}
+
+// Written as the settings dialog writes an export: whole or not at all, through a
+// link to its target, and never into what is not a regular file.
+bool WritePng(const CMemorySurface& surface, const std::string& path) {
+    std::string reason;
+    const std::optional<std::string> png = PngOf(surface, reason);
+    if (!png || !SaveWholeFile(path, *png, reason)) {
+        std::cerr << "lucenta-render: cannot write " << path << ": " << reason << "\n";
         return false;
     }
     return true;
@@ -151,6 +163,7 @@ bool WritePng(const CMemorySurface& surface, const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    PrepareStandardStreams();
     Options options;
     const std::string error = ParseArguments(argc, argv, options);
     if (!error.empty()) {

@@ -2,6 +2,7 @@
 """Drives lucenta-render as a user would and checks its picture against the other tools:
 the bottom pixel row must be the colours of Colours.log permuted as lucenta-notation rings them."""
 import os
+import stat
 import subprocess
 import sys
 import tempfile
@@ -108,5 +109,52 @@ with tempfile.TemporaryDirectory() as work:
     check("a settings file with a bad line keeps every other value and the original beside it",
           '"Method"="6"' in text and '"Show Treble"="0"' in text and aside_text == damaged and
           "registry.reg:5:" in result.stderr, result.stderr)
+
+    def tiny_full_disk(folder):
+        """A hard-linked file with old text on a tmpfs with no room left (where root may mount one)."""
+        if os.geteuid() != 0 or subprocess.run(["mount", "-t", "tmpfs", "-o", "size=64k", "tmpfs", folder]).returncode:
+            return None
+        with open(os.path.join(folder, "old.png"), "w") as old:
+            old.write("old")
+        os.link(os.path.join(folder, "old.png"), os.path.join(folder, "second name"))
+        with open(os.path.join(folder, "filler"), "wb") as filler:
+            try:
+                filler.write(bytes(1 << 20))
+            except OSError:
+                pass
+        return "old.png"
+
+    odd = os.path.join(work, "odd")
+    os.makedirs(odd)
+    os.mkfifo(os.path.join(odd, "fifo"))
+    with open(os.path.join(odd, "target.png"), "w") as target:
+        target.write("old")
+    os.symlink("target.png", os.path.join(odd, "link.png"))
+    os.symlink(os.path.join(odd, "victim"), os.path.join(odd, "x.png.tmp"))
+    full = os.path.join(work, "full")
+    os.makedirs(full)
+    read = lambda name: open(os.path.join(odd, name), "rb").read()
+    for what, out, status, kept in (
+            ("a FIFO is refused and stays a FIFO", "fifo", 1, lambda: stat.S_ISFIFO(os.lstat(os.path.join(odd, "fifo")).st_mode)),
+            ("a device is refused and left alone", "/dev/null", 1, lambda: stat.S_ISCHR(os.stat("/dev/null").st_mode)),
+            ("a folder is refused", ".", 1, lambda: True),
+            ("a link's target is written and the link stays one", "link.png", 0,
+             lambda: os.path.islink(os.path.join(odd, "link.png")) and read("target.png").startswith(b"\x89PNG")),
+            ("a link planted where a temporary name once was is not followed", "x.png", 0,
+             lambda: not os.path.exists(os.path.join(odd, "victim")) and os.path.islink(os.path.join(odd, "x.png.tmp")))):
+        result = run([render, "--width", "8", "--height", "4", "--rows", "3", "--out", out], odd, env)
+        check(what, result.returncode == status and result.stderr.count("\n") == status and kept(),
+              f"{result.returncode} {result.stderr!r}")
+    name = tiny_full_disk(full)
+    if name:
+        try:
+            # A picture of some 100 kB, which has no room there.
+            result = run([render, "--width", "256", "--height", "256", "--rows", "300", "--out", name], full, env)
+            texts = {open(os.path.join(full, n), "rb").read() for n in ("old.png", "second name")}
+            check("a hard-linked file on a full disk is refused with one line and keeps its old text",
+                  result.returncode == 1 and "No space left" in result.stderr and texts == {b"old"},
+                  f"{result.returncode} {result.stderr!r} {texts}")
+        finally:
+            subprocess.run(["umount", full])
 
 sys.exit(1 if failures else 0)

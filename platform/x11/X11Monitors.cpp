@@ -46,6 +46,7 @@ std::vector<XRectangle> Monitors(Display* display) {
 }
 
 void WatchMonitors(Display* display) {
+    XSelectInput(display, DefaultRootWindow(display), StructureNotifyMask);
     if (HasRandr(display)) {
         XRRSelectInput(display, DefaultRootWindow(display),
                        RRScreenChangeNotifyMask | RRCrtcChangeNotifyMask | RROutputChangeNotifyMask);
@@ -55,12 +56,25 @@ void WatchMonitors(Display* display) {
 bool ChangesMonitors(Display* display, XEvent& event) {
     int eventBase = 0;
     int errorBase = 0;
-    if (XRRQueryExtension(display, &eventBase, &errorBase) == 0 ||
-        (event.type != eventBase + RRScreenChangeNotify && event.type != eventBase + RRNotify)) {
-        return false;
+    const bool randr = XRRQueryExtension(display, &eventBase, &errorBase) != 0 &&
+                       (event.type == eventBase + RRScreenChangeNotify || event.type == eventBase + RRNotify);
+    const bool root = event.type == ConfigureNotify && event.xconfigure.window == DefaultRootWindow(display);
+    if (randr || root) {
+        XRRUpdateConfiguration(&event);  // Xlib's idea of the screen's size follows
     }
-    XRRUpdateConfiguration(&event);  // Xlib's idea of the screen's size follows
-    return true;
+    return randr || root;
+}
+
+XRectangle RootArea(Display* display) {
+    Window root = None;
+    int x = 0;
+    int y = 0;
+    unsigned width = 0;
+    unsigned height = 0;
+    unsigned border = 0;
+    unsigned depth = 0;
+    XGetGeometry(display, DefaultRootWindow(display), &root, &x, &y, &width, &height, &border, &depth);
+    return {0, 0, static_cast<unsigned short>(width), static_cast<unsigned short>(height)};
 }
 
 std::int64_t RefreshMilliHzAt(Display* display, int x, int y) {

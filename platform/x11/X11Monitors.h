@@ -9,10 +9,15 @@
 // reports none.
 std::vector<XRectangle> Monitors(Display* display);
 
-// Asks RandR to report changes of the screen, its outputs and their modes.
+// Asks to hear of every change of the screen's size and monitors: RandR's reports
+// of the screen, its outputs and their modes, and the root window's configuration
+// (monitors set with "xrandr --setmonitor" change only that).
 void WatchMonitors(Display* display);
 // Whether the event is such a report: the monitors are to be read again.
 bool ChangesMonitors(Display* display, XEvent& event);
+
+// The root window's size as the server has it now (a round trip).
+XRectangle RootArea(Display* display);
 
 // The refresh rate, in millihertz, of the output that shows the point (x, y) of
 // the root window; 0 when RandR does not know it.

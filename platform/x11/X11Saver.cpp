@@ -88,7 +88,7 @@ class CX11Saver : public ISaverBackend {
                 }
             }
         }
-        if (monitorsChanged && m_bCovering) {
+        if (m_bCovering && (JudgeExposures(judge) || monitorsChanged)) {
             FollowMonitors();
         }
         for (const auto& screen : m_screens) {
@@ -109,9 +109,30 @@ class CX11Saver : public ISaverBackend {
     }
 
   private:
+    // An exposure that the saver did not cause ends it (another window passed over
+    // the picture), unless the screen changed size: the server exposes every
+    // window as it resizes the screen, before it tells of the new size. True when
+    // the screen did change.
+    bool JudgeExposures(CSaverEndJudge& judge) {
+        bool exposed = false;
+        for (const auto& screen : m_screens) {
+            exposed = screen->TakeUnexpectedExposure() || exposed;
+        }
+        if (!exposed) {
+            return false;
+        }
+        const XRectangle root = RootArea(m_display);
+        const bool resized = root.width != m_root.width || root.height != m_root.height;
+        if (!resized) {
+            judge.Notice(SaverEvent::Of(SaverEvent::Kind::Exposed));
+        }
+        return resized;
+    }
+
     // Each monitor keeps its window, in RandR's order, moved and sized to match;
     // a monitor that comes gets one, and the windows of those that went go.
     void FollowMonitors() {
+        m_root = RootArea(m_display);
         const std::vector<XRectangle> monitors = Monitors(m_display);
         if (m_screens.size() > monitors.size()) {
             m_screens.resize(monitors.size());
@@ -131,6 +152,7 @@ class CX11Saver : public ISaverBackend {
     Display* m_display;
     SettingsOverrides m_settings;
     bool m_bCovering = false;  // the windows are the saver's own, one over each monitor
+    XRectangle m_root{};       // the screen's size when the monitors were last followed
     std::vector<std::unique_ptr<CX11Screen>> m_screens;
     std::optional<SaverEvent::Kind> m_startFailure;  // a screen that could not be made, told at the next pump
 };

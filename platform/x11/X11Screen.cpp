@@ -203,7 +203,7 @@ void CX11Screen::Dispatch(const XEvent& event, CSaverEndJudge& judge) {
             m_pendingHeight = event.xconfigure.height;
             break;
         case Expose:
-            OnExpose(event.xexpose, judge);
+            OnExpose(event.xexpose);
             break;
         case DestroyNotify:
             judge.Notice(SaverEvent::Of(SaverEvent::Kind::ScreenGone));
@@ -243,11 +243,11 @@ void CX11Screen::OnInput(const XEvent& event, CSaverEndJudge& judge) {
 }
 
 // An exposure arrives as a series of Expose events, the last with count 0. The
-// first exposure of a window of its own shows the picture; a later one means that
-// another window was over it, as a further paint request does, unless the saver
-// moved or sized the window itself. Every exposed area is filled with the
-// background first.
-void CX11Screen::OnExpose(const XExposeEvent& expose, CSaverEndJudge& judge) {
+// first exposure of a window of its own shows the picture; a later one that the
+// saver did not cause by moving or sizing the window is noted for the backend,
+// which tells a window passing over it from a screen changing size. Every exposed
+// area is filled with the background first.
+void CX11Screen::OnExpose(const XExposeEvent& expose) {
     if (m_surface) {
         m_surface->FillArea(expose.x, expose.y, expose.width, expose.height, m_picture.Canvas().Background());
     }
@@ -258,11 +258,17 @@ void CX11Screen::OnExpose(const XExposeEvent& expose, CSaverEndJudge& judge) {
         return;
     }
     if (!sameExposure && !m_bLent && !m_bExposureExpected) {
-        judge.Notice(SaverEvent::Of(SaverEvent::Kind::Exposed));
+        m_bUnexpectedExposure = true;
     }
     if (expose.count == 0) {
         m_bExposureExpected = false;
     }
+}
+
+bool CX11Screen::TakeUnexpectedExposure() {
+    const bool exposed = m_bUnexpectedExposure;
+    m_bUnexpectedExposure = false;
+    return exposed;
 }
 
 void CX11Screen::Settle(CSaverEndJudge& judge) {

@@ -41,6 +41,9 @@ class CX11Screen : public ISaverScreen {
     void MoveTo(const XRectangle& area);
     // One event of the window; what it means for the saver goes to the judge.
     void Dispatch(const XEvent& event, CSaverEndJudge& judge);
+    // Whether an exposure came since the last call that the saver did not cause:
+    // another window over the picture, or the screen changing size beneath it.
+    bool TakeUnexpectedExposure();
     // After a pump's events: the picture set up for the last size seen, the grabs tried again.
     void Settle(CSaverEndJudge& judge);
 
@@ -56,7 +59,7 @@ class CX11Screen : public ISaverScreen {
     // nothing can be drawn on it.
     bool Attach(Visual* visual, int depth, int width, int height);
     bool SetUp(int width, int height);
-    void OnExpose(const XExposeEvent& expose, CSaverEndJudge& judge);
+    void OnExpose(const XExposeEvent& expose);
     void OnInput(const XEvent& event, CSaverEndJudge& judge);
     void OnMapped();
     void TryGrabs();
@@ -78,6 +81,7 @@ class CX11Screen : public ISaverScreen {
     bool m_bShown = false;
     int m_nExposuresLeft = 0;          // further Expose events of the same exposure
     bool m_bExposureExpected = false;  // the saver moved or sized the window itself
+    bool m_bUnexpectedExposure = false;
     Cursor m_invisibleCursor = None;
     bool m_bKeyboardGrabbed = false;
     bool m_bPointerGrabbed = false;

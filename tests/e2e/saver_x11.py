@@ -402,6 +402,48 @@ def test_resize_storms(work):
     check("kill -9 during resize storms leaves no shared memory segment behind", leaks == [], leaks)
 
 
+def columns(shot, shot_width, left, width):
+    """The columns left..left+width of a screenshot `shot_width` pixels wide, as a screenshot of their own."""
+    rows = [shot[y:y + 3 * shot_width] for y in range(0, len(shot), 3 * shot_width)]
+    return b"".join(row[3 * left:3 * (left + width)] for row in rows)
+
+
+def test_screen_changes(work):
+    """xrandr on an X server of the test's own: the screen grows and shrinks under the running saver, then
+    two monitors are set on it; each change sets the pictures up again, one for each monitor."""
+    number_file = os.path.join(work, "display-number")
+    with open(number_file, "w") as out:
+        server = subprocess.Popen(["Xvfb", "-displayfd", str(out.fileno()), "-screen", "0", "1600x1200x24",
+                                   "-nolisten", "tcp", "-noreset"], pass_fds=(out.fileno(),),
+                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    wait_for(lambda: open(number_file).read().strip(), 10)
+    display = ":" + open(number_file).read().strip()
+    xrandr = lambda *args: subprocess.run(["xrandr", *args], env=dict(os.environ, DISPLAY=display), check=True)
+    shot = lambda: screenshot(env=dict(os.environ, DISPLAY=display))
+    xrandr("--newmode", "800x600", "0", "800", "0", "0", "0", "600", "0", "0", "0")
+    xrandr("--addmode", "screen", "800x600")
+    xrandr("--output", "screen", "--mode", "800x600", "--fb", "800x600")
+    process = start(["-s"], work, DISPLAY=display)
+    try:
+        check("the saver draws on a screen of 800x600", wait_for(lambda: log_complete(work, 800), 20),
+              process.evidence())
+        for mode, width in (("1600x1200", 1600), ("800x600", 800)):
+            xrandr("--output", "screen", "--mode", mode, "--fb", mode)
+            check(f"the screen set to {mode} under it: the picture is set up again for {width} bells",
+                  wait_for(lambda: log_complete(work, width) and process.poll() is None, 10), process.evidence())
+        xrandr("--setmonitor", "L", "400/100x600/150+0+0", "screen")
+        xrandr("--setmonitor", "R", "400/100x600/150+400+0", "none")
+        halves = lambda: [screen_checks.Picture(notation, os.path.join(work, "Colours.log"), 400, 600)
+                          .steps_shown(columns(shot(), 800, left, 400)) for left in (0, 400)]
+        check("two monitors set with xrandr --setmonitor: each shows a picture of its own, 400 bells wide",
+              wait_for(lambda: log_complete(work, 400) and all(halves()), 10, 0.1),
+              f"{process.evidence()}; steps shown {halves()}")
+    finally:
+        process.stop()
+        server.kill()
+        server.wait()
+
+
 def as_nobody(home, *command, **kwargs):
     return subprocess.run(["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "env", "HOME=" + home,
                            *command], **kwargs)
@@ -472,6 +514,7 @@ def main():
         test_strange_lent_windows(work)
         test_frames_taller_than_the_window(work)
         test_resize_storms(work)
+        test_screen_changes(work)
         test_install(work)
     test_xscreensaver_daemon()
     return summary()

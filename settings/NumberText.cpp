@@ -76,7 +76,7 @@ std::u16string FormatInteger(long long value) {
     return Widen(buffer, result.ptr);
 }
 
-double ParseLeadingNumber(const char16_t* text) {
+double ParseLeadingNumber(const char16_t* text, bool* converted) {
     const std::string ascii = AsciiPrefix(text);
     const char* p = ascii.c_str();
     const char* end = p + ascii.size();
@@ -93,6 +93,9 @@ double ParseLeadingNumber(const char16_t* text) {
         result = std::from_chars(p + 2, end, value, std::chars_format::hex);
     } else if (p != end && *p != '+' && *p != '-') {
         result = std::from_chars(p, end, value, std::chars_format::general);
+    }
+    if (converted != nullptr) {
+        *converted = result.ptr > (hex ? p + 2 : p);
     }
     if (result.ec == std::errc::result_out_of_range) {
         // As the C library converts it: overflow gives infinity, underflow zero.

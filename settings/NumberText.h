@@ -14,7 +14,8 @@ std::u16string FormatInteger(long long value);
 // Like wcstod: leading white space skipped, the longest valid prefix taken
 // (decimal, hexadecimal, inf, nan), 0.0 when nothing converts. A number beyond
 // double's range gives infinity, one below it zero, each with the text's sign.
-double ParseLeadingNumber(const char16_t* text);
+// `converted`, when given, tells whether any of the text converted.
+double ParseLeadingNumber(const char16_t* text, bool* converted = nullptr);
 // Like wcstol in base 10 with a 32-bit long: white space, an optional sign, the
 // digits up to the first other character, clamped to the int32 range; 0 when
 // there are no digits.

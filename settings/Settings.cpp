@@ -1,6 +1,21 @@
 #include "settings/Settings.h"
 
+#include <cmath>
+
 #include "settings/NumberText.h"
+#include "settings/SettingsWarning.h"
+
+namespace {
+
+std::string Ascii(std::u16string_view text) {
+    std::string ascii;
+    for (const char16_t c : text) {
+        ascii += c < 0x80 ? static_cast<char>(c) : '?';
+    }
+    return ascii;
+}
+
+}  // namespace
 
 CSettings::CSettings() {
     constexpr std::uint32_t access = RegAccess::QueryValue | RegAccess::SetValue;
@@ -10,6 +25,22 @@ CSettings::CSettings() {
 
 void CSettings::SetInteger(CRegEntry& entry, int value) {
     entry.SetString(FormatInteger(value));
+}
+
+double CSettings::PictureNumber(const char16_t* name, double defaultValue) {
+    CRegEntry& entry = m_wavelength.GetEntry(name);
+    const bool text = entry.GetType() == RegType::Sz || entry.GetType() == RegType::Binary;
+    bool converted = !text;
+    const double value = text ? ParseLeadingNumber(entry.GetString(), &converted) : entry.GetNumber();
+    const std::string said = "\"" + Ascii(name) + "\" is \"" + Ascii(entry.GetString()) + "\", which is no ";
+    if (!std::isfinite(value)) {
+        WarnAboutSettings(said + "finite number: the picture uses " + Ascii(FormatFixed(defaultValue)));
+        return defaultValue;
+    }
+    if (!converted) {
+        WarnAboutSettings(said + "number: the picture takes it as 0");
+    }
+    return value;
 }
 
 void CSettings::WriteDefaults() {
@@ -27,9 +58,9 @@ void CSettings::WriteDefaults() {
             store.GetEntry(name).SetString(text);
         }
     };
-    write(m_wavelength, kBottom, FormatFixed(440));
-    write(m_wavelength, kTop, FormatFixed(640));
-    write(m_wavelength, kIntensity, FormatFixed(1));
+    write(m_wavelength, kBottom, FormatFixed(kDefaultBottom));
+    write(m_wavelength, kTop, FormatFixed(kDefaultTop));
+    write(m_wavelength, kIntensity, FormatFixed(kDefaultIntensity));
     write(m_config, kBackground, FormatInteger(0));
     write(m_config, kMethod, FormatInteger(0));
     write(m_config, kShowTreble, FormatInteger(1));

@@ -14,6 +14,11 @@ inline constexpr char16_t kBottom[] = u"Bottom";           // Wavelength: nm of 
 inline constexpr char16_t kTop[] = u"Top";                 // Wavelength: end of the range, nm
 inline constexpr char16_t kIntensity[] = u"Intensity";     // Wavelength: factor on the colours
 
+// The defaults of the Wavelength key.
+inline constexpr double kDefaultBottom = 440;
+inline constexpr double kDefaultTop = 640;
+inline constexpr double kDefaultIntensity = 1;
+
 // The user's two settings keys, each loaded once when constructed; every
 // assignment is written to the key at once. Two CSettings never see each other's
 // later changes.
@@ -31,6 +36,12 @@ class CSettings {
     // gets its default (so choices saved before the first run survive); when
     // "Bottom" holds 0 or less, all six are reset to their defaults.
     void WriteDefaults();
+
+    // A number of the Wavelength key as the picture takes it: a value that is no
+    // finite number ("nan", "inf") as `defaultValue`, text that is no number at all
+    // as 0 (as the store reads it); either is told in a warning that names it.
+    // Nothing is written.
+    double PictureNumber(const char16_t* name, double defaultValue);
 
     // Writes the integer as "%d" text.
     static void SetInteger(CRegEntry& entry, int value);

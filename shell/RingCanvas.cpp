@@ -17,11 +17,10 @@ bool CRingCanvas::Setup(int width, int height, ColourLog colourLog) {
     m_crWhite = 0xFFFFFF;
 
     m_settings.WriteDefaults();
-    CRegistry& wavelength = m_settings.Wavelength();
     CRegistry& config = m_settings.Config();
-    const double bottom = wavelength.GetEntry(kBottom).GetNumber();
-    const double top = wavelength.GetEntry(kTop).GetNumber();
-    const double intensity = wavelength.GetEntry(kIntensity).GetNumber();
+    const double bottom = m_settings.PictureNumber(kBottom, kDefaultBottom);
+    const double top = m_settings.PictureNumber(kTop, kDefaultTop);
+    const double intensity = m_settings.PictureNumber(kIntensity, kDefaultIntensity);
     m_crBackground = config.GetEntry(kBackground).GetInteger() != 0 ? m_crWhite : m_crBlack;
     m_nRowY = height - 1;
 

@@ -15,25 +15,17 @@
 #include <cstring>
 #include <ctime>
 #include <functional>
-#include <set>
 
 #include "platform/posix/FileDescriptor.h"
 #include "platform/posix/RegFileFormat.h"
 #include "platform/posix/Utf8.h"
 #include "platform/posix/WholeFile.h"
 #include "settings/RegistryKey.h"
+#include "settings/SettingsWarning.h"
 
 namespace {
 
 constexpr std::size_t kMaxFileSize = 16 * 1024 * 1024;
-
-// Each message is said once: every picture of a run opens the same keys.
-void Warn(const std::string& message) {
-    static std::set<std::string> said;
-    if (said.insert(message).second) {
-        std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, message.c_str());
-    }
-}
 
 std::string ConfigHome() {
     const char* xdg = std::getenv("XDG_CONFIG_HOME");
@@ -84,19 +76,22 @@ class RegistryFile {
             }
         }
         RegFile contents;
-        bool salvaged = false;
-        if (!Load(contents, salvaged, reason)) {
+        std::string damagedAside;  // a damaged file's new name, once what it holds is written back
+        if (!Load(contents, damagedAside, reason)) {
             return false;
         }
         const bool changed = change(contents);
-        // What was read of a damaged file is written back at once: its original has moved aside.
-        return !(changed || salvaged) || ReplaceWholeFile(m_path, FormatRegFile(contents), {}, reason);
+        if (!damagedAside.empty()) {
+            return WriteBackDamaged(contents, damagedAside, reason);
+        }
+        return !changed || ReplaceWholeFile(m_path, FormatRegFile(contents), {}, reason);
     }
 
   private:
-    // `salvaged` is set when the file had lines that could not be read: the
-    // original is moved aside and `contents` holds every value that could.
-    bool Load(RegFile& contents, bool& salvaged, std::string& reason) {
+    // A file with lines that cannot be read leaves `contents` with every value that
+    // can and `damagedAside` with the name it is to be kept under; one that cannot
+    // be read at all is moved aside at once, and the settings start empty.
+    bool Load(RegFile& contents, std::string& damagedAside, std::string& reason) {
         std::string data;
         std::string readFailure;
         switch (ReadWholeFile(m_path, kMaxFileSize, data, readFailure)) {
@@ -119,21 +114,38 @@ class RegistryFile {
         std::vector<std::size_t> dropped;
         auto readable = ParseRegFile(data, &dropped);
         for (const std::size_t line : dropped) {
-            Warn(m_path + ":" + std::to_string(line) + ": this line could not be read and is left out");
+            WarnAboutSettings(m_path + ":" + std::to_string(line) +
+                              ": this line could not be read and is left out");
         }
-        if (!MoveAside(readable.has_value(), reason)) {
-            return false;
+        if (!readable) {
+            return MoveAside(reason);
         }
-        if (readable) {
-            contents = std::move(*readable);
-            salvaged = true;
-        }
+        contents = std::move(*readable);
+        damagedAside = AsideName();
         return true;
     }
 
-    // A file that could not be read whole is never overwritten: it is kept under a
-    // new name beside it (beside the link's target, for a link).
-    bool MoveAside(bool partlyRead, std::string& reason) {
+    // What could be read of a damaged file replaces it, and the original keeps a name
+    // of its own beside it: it takes that name only once the new file is written,
+    // so a file that cannot be written leaves the original where it was.
+    bool WriteBackDamaged(const RegFile& contents, const std::string& aside, std::string& reason) {
+        ReplaceOptions keep;
+        keep.keepOldAs = aside;
+        if (!ReplaceWholeFile(m_path, FormatRegFile(contents), keep, reason)) {
+            WarnAboutSettings("the settings file " + m_path +
+                              " could not be read whole, and the values that could be read " +
+                              "cannot be written back: " + reason + "; the file is left as it was");
+            return false;
+        }
+        WarnAboutSettings("the settings file " + m_path +
+                          " could not be read whole; the original is kept as " + aside +
+                          " and every value that could be read stays");
+        return true;
+    }
+
+    // A new name beside the file (beside the link's target, for a link) that no
+    // file has yet.
+    std::string AsideName() const {
         char stamp[32];
         const std::time_t now = std::time(nullptr);
         std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", std::localtime(&now));
@@ -142,15 +154,20 @@ class RegistryFile {
         for (int n = 2; access(aside.c_str(), F_OK) == 0; ++n) {
             aside = target + ".unreadable-" + stamp + "-" + std::to_string(n);
         }
+        return aside;
+    }
+
+    // A file that cannot be read at all is never overwritten: it moves to a new name.
+    bool MoveAside(std::string& reason) {
+        const std::string target = FollowLinks(m_path).value_or(m_path);
+        const std::string aside = AsideName();
         if (rename(target.c_str(), aside.c_str()) != 0) {
             reason = std::strerror(errno);
-            Warn("cannot read the settings file " + m_path + " nor move it aside: " + reason);
+            WarnAboutSettings("cannot read the settings file " + m_path + " nor move it aside: " + reason);
             return false;
         }
-        Warn("the settings file " + m_path + " could not be read" +
-             (partlyRead
-                  ? " whole; the original is kept as " + aside + " and every value that could be read stays"
-                  : "; it is kept as " + aside + " and the settings start empty"));
+        WarnAboutSettings("the settings file " + m_path + " could not be read; it is kept as " + aside +
+                          " and the settings start empty");
         return true;
     }
 
@@ -161,12 +178,14 @@ class RegistryFile {
 
 class FileRegistryKey : public IRegistryKey {
   public:
+    // A key opened without SetValue refuses every write with `writeRefusal`.
     FileRegistryKey(RegistryFile file, std::u16string keyPath, std::uint32_t access,
-                    std::vector<RegValue> values)
+                    std::vector<RegValue> values, std::string writeRefusal)
         : m_file(std::move(file)),
           m_keyPath(std::move(keyPath)),
           m_access(access),
-          m_values(std::move(values)) {}
+          m_values(std::move(values)),
+          m_writeRefusal(std::move(writeRefusal)) {}
 
     bool CountValues(std::uint32_t& count) override {
         count = static_cast<std::uint32_t>(m_values.size());
@@ -218,13 +237,13 @@ class FileRegistryKey : public IRegistryKey {
     bool Write(const std::u16string& name, const std::function<bool(RegFileKey&)>& change,
                std::string& reason) {
         if ((m_access & RegAccess::SetValue) == 0 || !IsWritableName(name)) {
-            reason = "the value cannot be written";
+            reason = m_writeRefusal.empty() ? "the value cannot be written" : m_writeRefusal;
             return false;
         }
         const bool written =
             m_file.Update([&](RegFile& contents) { return change(contents.GetKey(m_keyPath)); }, reason);
         if (!written) {
-            Warn("cannot write the settings file " + m_file.Path() + ": " + reason);
+            WarnAboutSettings("cannot write the settings file " + m_file.Path() + ": " + reason);
         }
         return written;
     }
@@ -233,6 +252,7 @@ class FileRegistryKey : public IRegistryKey {
     std::u16string m_keyPath;
     std::uint32_t m_access;
     std::vector<RegValue> m_values;  // as the key was when opened
+    std::string m_writeRefusal;
 };
 
 }  // namespace
@@ -247,8 +267,10 @@ std::unique_ptr<IRegistryKey> CreateRegistryKey(RegRoot, const std::u16string& p
     if (!madeDirectory) {
         reason = std::strerror(errno);
     }
+    bool read = false;
     const bool opened = madeDirectory && file.Update(
                                              [&](RegFile& contents) {
+                                                 read = true;
                                                  if (const RegFileKey* key = contents.FindKey(keyPath)) {
                                                      values = key->values;
                                                      return false;
@@ -259,8 +281,14 @@ std::unique_ptr<IRegistryKey> CreateRegistryKey(RegRoot, const std::u16string& p
                                              reason);
     if (!opened) {
         reason = "the settings file in " + dir + " cannot be used: " + reason;
-        Warn(reason + "; settings are kept in memory only");
-        return nullptr;
+        WarnAboutSettings(reason + "; settings are kept in memory only");
+        if (!read) {
+            return nullptr;
+        }
+        // The file was read but cannot be written (a damaged file on a full disk):
+        // what it holds is used, and nothing is written.
+        return std::make_unique<FileRegistryKey>(std::move(file), keyPath, access & ~RegAccess::SetValue,
+                                                 std::move(values), reason);
     }
-    return std::make_unique<FileRegistryKey>(std::move(file), keyPath, access, std::move(values));
+    return std::make_unique<FileRegistryKey>(std::move(file), keyPath, access, std::move(values), "");
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "platform/posix/RegFileText.h"
 #include "platform/posix/Utf8.h"
 
 namespace {
@@ -80,42 +81,6 @@ std::vector<std::uint8_t> Utf16Bytes(std::u16string_view text, bool terminate) {
     return bytes;
 }
 
-std::optional<std::u16string> DecodeText(const std::string& bytes) {
-    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-        static_cast<unsigned char>(bytes[1]) == 0xFE) {
-        if (bytes.size() % 2 != 0) {
-            return std::nullopt;
-        }
-        std::u16string text;
-        for (std::size_t k = 2; k < bytes.size(); k += 2) {
-            text += static_cast<char16_t>(static_cast<unsigned char>(bytes[k]) |
-                                          static_cast<unsigned char>(bytes[k + 1]) << 8);
-        }
-        return text;
-    }
-    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-        return FromUtf8(bytes.substr(3));
-    }
-    return FromUtf8(bytes);
-}
-
-std::vector<std::u16string_view> SplitLines(std::u16string_view text) {
-    std::vector<std::u16string_view> lines;
-    while (!text.empty()) {
-        const std::size_t end = text.find(u'\n');
-        std::u16string_view line = text.substr(0, end);
-        if (!line.empty() && line.back() == u'\r') {
-            line.remove_suffix(1);
-        }
-        lines.push_back(line);
-        if (end == std::u16string_view::npos) {
-            break;
-        }
-        text.remove_prefix(end + 1);
-    }
-    return lines;
-}
-
 // A quoted string at the start of `s` with the escapes \\ and \"; `s` is moved past it.
 std::optional<std::u16string> ParseQuoted(std::u16string_view& s) {
     if (s.empty() || s.front() != u'"') {
@@ -165,7 +130,7 @@ std::optional<std::vector<std::uint8_t>> ParseHexBytes(std::u16string_view list)
 }
 
 struct Parser {
-    std::vector<std::u16string_view> lines;
+    std::vector<std::optional<std::u16string>> lines;  // std::nullopt: a line that could not be decoded
     std::size_t next = 0;
     RegFile file;
     RegFileKey* key = nullptr;
@@ -242,10 +207,10 @@ struct Parser {
         std::u16string list(TrimRight(rest));
         while (!list.empty() && list.back() == u'\\') {  // continued on the next line
             list.pop_back();
-            if (next >= lines.size()) {
+            if (next >= lines.size() || !lines[next]) {
                 return false;
             }
-            list += TrimRight(TrimLeft(lines[next++]));
+            list += TrimRight(TrimLeft(*lines[next++]));
         }
         auto bytes = ParseHexBytes(list);
         if (!bytes) {
@@ -256,19 +221,20 @@ struct Parser {
     }
 
     bool Parse(std::vector<std::size_t>* dropped) {
-        while (next < lines.size() && TrimRight(lines[next]).empty()) {
+        while (next < lines.size() && lines[next] && TrimRight(*lines[next]).empty()) {
             ++next;
         }
-        if (next >= lines.size()) {
+        if (next >= lines.size() || !lines[next]) {
             return false;
         }
-        const std::u16string_view header = TrimRight(lines[next++]);
+        const std::u16string_view header = TrimRight(*lines[next++]);
         if (header != kHeader5 && header != kHeader4) {
             return false;
         }
         while (next < lines.size()) {
             const std::size_t number = next + 1;
-            if (!ParseLine(TrimRight(TrimLeft(lines[next++])))) {
+            const std::optional<std::u16string>& line = lines[next++];
+            if (!line || !ParseLine(TrimRight(TrimLeft(*line)))) {
                 if (dropped == nullptr) {
                     return false;
                 }
@@ -421,12 +387,8 @@ RegFileKey& RegFile::GetKey(std::u16string_view path) {
 }
 
 std::optional<RegFile> ParseRegFile(const std::string& bytes, std::vector<std::size_t>* droppedLines) {
-    const auto text = DecodeText(bytes);
-    if (!text) {
-        return std::nullopt;
-    }
     Parser parser;
-    parser.lines = SplitLines(*text);
+    parser.lines = DecodeLines(bytes);
     if (!parser.Parse(droppedLines)) {
         return std::nullopt;
     }

@@ -27,12 +27,12 @@ struct RegFile {
     RegFileKey& GetKey(std::u16string_view path);   // appended when missing
 };
 
-// Reads a file as written by FormatRegFile or by the registry editor: UTF-8 with
-// or without a byte order mark, or UTF-16LE with one; LF or CR LF line ends.
-// std::nullopt when the text is not such a file. With `droppedLines`, a line that
-// cannot be read (with the values after a key line that cannot be read) is left
+// Reads a file as written by FormatRegFile or by the registry editor, in the
+// encodings and with the line ends that DecodeLines reads. std::nullopt when the
+// text is not such a file. With `droppedLines`, a line that cannot be read (a bad
+// byte, bad syntax; with the values after a key line that cannot be read) is left
 // out and its 1-based number recorded, and only a text that is not a registry
-// file at all (its encoding, its header) gives std::nullopt.
+// file at all (its header) gives std::nullopt.
 std::optional<RegFile> ParseRegFile(const std::string& bytes,
                                     std::vector<std::size_t>* droppedLines = nullptr);
 

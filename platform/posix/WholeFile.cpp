@@ -86,7 +86,16 @@ struct NewFile {
     mode_t createMode;           // the umask narrows it
     std::optional<mode_t> mode;  // set exactly afterwards, when given
     const struct stat* owner;    // whose file it is to be; nullptr: the writer's
+    std::string keepOldAs;       // the target's second name, given before it is replaced
 };
+
+// Gives the file a second name; where the file system has no hard links, moves it there.
+bool KeepUnder(const std::string& target, const std::string& name) {
+    if (link(target.c_str(), name.c_str()) == 0) {
+        return true;
+    }
+    return (errno == EPERM || errno == EOPNOTSUPP) && rename(target.c_str(), name.c_str()) == 0;
+}
 
 enum class Replaced { Yes, NoStandIn, Failed };
 
@@ -115,6 +124,10 @@ Replaced ReplaceThroughNewFile(const std::string& target, std::string_view text,
         outcome = Replaced::Failed;
     }
     if (close(fd) != 0 && outcome == Replaced::Yes) {
+        reason = Reason(errno);
+        outcome = Replaced::Failed;
+    }
+    if (outcome == Replaced::Yes && !as.keepOldAs.empty() && !KeepUnder(target, as.keepOldAs)) {
         reason = Reason(errno);
         outcome = Replaced::Failed;
     }
@@ -237,10 +250,15 @@ bool ReplaceWholeFile(const std::string& path, std::string_view text, const Repl
         reason = Reason(errno);
         return false;
     }
+    if (exists && existing.st_nlink > 1) {
+        reason = "it has more than one name (a hard link), and a new file would take only one of them";
+        return false;
+    }
     const NewFile as{0600, exists ? (existing.st_mode & 07777) : options.newMode,
                      options.ownerLike != nullptr ? options.ownerLike
                      : exists                     ? &existing
-                                                  : nullptr};
+                                                  : nullptr,
+                     options.keepOldAs};
     return ReplaceThroughNewFile(*target, text, as, reason) == Replaced::Yes;
 }
 
@@ -251,7 +269,8 @@ bool SaveWholeFile(const std::string& path, std::string_view text, std::string& 
     }
     struct stat existing {};
     if (stat(target->c_str(), &existing) != 0) {
-        return ReplaceThroughNewFile(*target, text, {0666, std::nullopt, nullptr}, reason) == Replaced::Yes;
+        return ReplaceThroughNewFile(*target, text, {0666, std::nullopt, nullptr, {}}, reason) ==
+               Replaced::Yes;
     }
     if (!S_ISREG(existing.st_mode)) {  // a folder, a FIFO, a device: nothing of ours to write
         reason = S_ISDIR(existing.st_mode) ? Reason(EISDIR) : kNotARegularFile;
@@ -263,7 +282,7 @@ bool SaveWholeFile(const std::string& path, std::string_view text, std::string& 
     }
     if (existing.st_nlink == 1) {
         const Replaced replaced =
-            ReplaceThroughNewFile(*target, text, {0600, existing.st_mode & 07777, &existing}, reason);
+            ReplaceThroughNewFile(*target, text, {0600, existing.st_mode & 07777, &existing, {}}, reason);
         if (replaced != Replaced::NoStandIn) {
             return replaced == Replaced::Yes;
         }

@@ -31,13 +31,17 @@ struct ReplaceOptions {
     // given here (the original, for a copy kept beside it). A root that edits a
     // user's file leaves it the user's.
     const struct stat* ownerLike = nullptr;
+    // A second name that the file replaced takes just before the new one takes its
+    // place, so that it is kept whole beside it (empty: none).
+    std::string keepOldAs;
 };
 
 // Replaces the file that `path` names (through its links, so that a link stays
 // a link) with `text`, whole or not at all: the text goes to a new file beside it,
 // is synced, and then takes its place. A file that may not be written is not
-// replaced; nor is one whose owner cannot be kept. False, with the reason, when
-// nothing was replaced.
+// replaced; nor is one whose owner cannot be kept, nor one with a second name (a
+// hard link), which the new file would part from it. False, with the reason,
+// when nothing was replaced.
 bool ReplaceWholeFile(const std::string& path, std::string_view text, const ReplaceOptions& options,
                       std::string& reason);
 

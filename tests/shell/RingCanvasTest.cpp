@@ -97,6 +97,44 @@ TEST_F(RingCanvasTest, SettingsChooseBackgroundTrebleAndRange) {
     EXPECT_NE(marked.Row()[0] & kTrebleMark, 0u);
 }
 
+TEST_F(RingCanvasTest, WavelengthsThatAreNoFiniteNumberGiveTheDefaultPictureAndAWarning) {
+    const std::vector<PackedColour> byDefault = [] {
+        CRingCanvas canvas;
+        canvas.Setup(4, 2);
+        return std::vector<PackedColour>(canvas.Row(), canvas.Row() + 4);
+    }();
+    const struct {
+        const char16_t* name;
+        const char16_t* stored;
+        const char* warning;  // a part of it; the row is the default one where it says "uses"
+    } cases[] = {
+        {kBottom, u"nan", "\"Bottom\" is \"nan\", which is no finite number: the picture uses 440"},
+        {kTop, u"inf", "\"Top\" is \"inf\", which is no finite number: the picture uses 640"},
+        {kIntensity, u"-Infinity",
+         "\"Intensity\" is \"-Infinity\", which is no finite number: the picture uses 1"},
+        {kIntensity, u"lots", "\"Intensity\" is \"lots\", which is no number: the picture takes it as 0"},
+    };
+    for (const auto& c : cases) {
+        Store(c.name, c.stored);
+        testing::internal::CaptureStderr();
+        CRingCanvas canvas;
+        canvas.Setup(4, 2);
+        const std::string warning = testing::internal::GetCapturedStderr();
+#ifdef _WIN32
+        EXPECT_EQ(warning, "") << "the Windows saver shows no message";
+#else
+        EXPECT_NE(warning.find(c.warning), std::string::npos) << warning;
+#endif
+        const bool byDefaultValue = std::string(c.warning).find("uses") != std::string::npos;
+        EXPECT_EQ(RowOf(canvas) == byDefault, byDefaultValue) << c.warning;
+        EXPECT_EQ(m_directory.Read(kColourLogName).find("nan"), std::string::npos) << c.warning;
+        CSettings stored;
+        EXPECT_EQ(std::u16string(stored.Wavelength().GetEntry(c.name).GetString()), c.stored)
+            << "nothing written";
+        Store(c.name, c.name == kBottom ? u"440" : c.name == kTop ? u"640" : u"1");
+    }
+}
+
 TEST_F(RingCanvasTest, BottomOfZeroResetsTheUsersChoices) {
     Store(kBottom, u"0");
     Store(kMethod, u"6");

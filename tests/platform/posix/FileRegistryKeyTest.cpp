@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -257,5 +258,47 @@ TEST(FileRegistryKey, WhatIsNotARegularFileIsNeitherReadNorReplaced) {
         EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(5))
             << kind << ": no waiting on it";
         EXPECT_TRUE(FilesKeptAside(sandbox).empty()) << kind;
+    }
+}
+
+TEST(FileRegistryKey, AFileThatCannotBeReplacedIsReadAndKeptAsItWas) {
+    const std::string valid =
+        "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Tovarin\\LucentaScr\\Config]\n"
+        "\"Method\"=\"6\"\n";
+    const struct {
+        const char* what;
+        std::string text;
+        bool noBytesAllowed;  // a file size limit of 0: a full disk refuses the same way
+        const char* reason;
+    } cases[] = {
+        {"a file with a second name (a hard link)", valid, false, "more than one name"},
+        {"a damaged file on a full disk", valid + "\"Sp\xE9" + "ed\"=\"60\"\n", true, "File too large"},
+    };
+    for (const auto& c : cases) {
+        RegistrySandbox sandbox;
+        WriteFile(sandbox.RegistryFilePath(), c.text);
+        const std::string otherName = sandbox.ConfigHome() + "/other.reg";
+        fs::create_hard_link(sandbox.RegistryFilePath(), otherName);
+        rlimit limit{};
+        getrlimit(RLIMIT_FSIZE, &limit);
+        const rlimit none{0, limit.rlim_max};
+        const auto previous = signal(SIGXFSZ, SIG_IGN);
+        if (c.noBytesAllowed) {
+            fs::remove(otherName);
+            setrlimit(RLIMIT_FSIZE, &none);
+        }
+        testing::internal::CaptureStderr();
+        CRegistry store;
+        store.OpenKey(u"Software\\Tovarin\\LucentaScr\\Config", RegRoot::CurrentUser, kAccess);
+        store.GetEntry(u"Show Treble").SetString(u"0");
+        const std::string warning = testing::internal::GetCapturedStderr();
+        setrlimit(RLIMIT_FSIZE, &limit);
+        signal(SIGXFSZ, previous);
+        EXPECT_EQ(store.GetEntry(u"Method").GetInteger(), 6) << c.what << ": the values that could be read";
+        EXPECT_NE(store.WriteFailure().find(c.reason), std::string::npos)
+            << c.what << ": " << store.WriteFailure();
+        EXPECT_EQ(ReadFile(sandbox.RegistryFilePath()), c.text) << c.what;
+        EXPECT_TRUE(FilesKeptAside(sandbox).empty()) << c.what << ": " << warning;
+        EXPECT_EQ(warning.find("kept as"), std::string::npos) << c.what << ": " << warning;
     }
 }

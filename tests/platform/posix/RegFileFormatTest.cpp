@@ -112,10 +112,14 @@ TEST(RegFileFormat, ReadsTheRegistryEditorsUtf16ExportWithCrLf) {
     EXPECT_EQ(values[3].data.back(), 0x16);
 }
 
-TEST(RegFileFormat, ReadsUtf8WithByteOrderMarkAndOldHeader) {
+TEST(RegFileFormat, ReadsUtf8WithByteOrderMarkOldHeaderAndOldMacLineEnds) {
     EXPECT_TRUE(ParseRegFile(
         "\xEF\xBB\xBFWindows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\A]\n\"x\"=\"1\"\n"));
     EXPECT_TRUE(ParseRegFile("REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n\"x\"=dword:1\n"));
+    const auto crOnly =
+        ParseRegFile("REGEDIT4\r\r[HKEY_CURRENT_USER\\A]\r\"x\"=\"1\"\r\"y\"=hex:01,\\\r  02\r");
+    ASSERT_TRUE(crOnly.has_value());
+    EXPECT_EQ(crOnly->keys.at(0).values.size(), 2u);
 }
 
 TEST(RegFileFormat, RejectsWhatIsNotAnExport) {
@@ -154,12 +158,15 @@ TEST(RegFileFormat, ReadingWhatCanBeReadDropsOnlyTheBadLines) {
         "\"orphan\"=\"1\"\n"                      // 9: belongs to no key
         "[HKEY_CURRENT_USER\\C]\n"                // 10
         "\"h\"=hex:01,\\\n"                       // 11: continued ...
-        "  02\n";                                 // 12: ... here
+        "  02\n"                                  // 12: ... here
+        "\"Sp\xE9"
+        "ed\"=\"60\"\n"        // 13: a byte that is not UTF-8 (Latin-1)
+        "\"Kept\"=\"1\"\r\n";  // 14
     EXPECT_FALSE(ParseRegFile(text).has_value());
     std::vector<std::size_t> dropped;
     auto parsed = ParseRegFile(text, &dropped);
     ASSERT_TRUE(parsed.has_value());
-    EXPECT_EQ(dropped, (std::vector<std::size_t>{4, 5, 6, 8, 9}));
+    EXPECT_EQ(dropped, (std::vector<std::size_t>{4, 5, 6, 8, 9, 13}));
     const RegFileKey* a = parsed->FindKey(u"HKEY_CURRENT_USER\\A");
     ASSERT_NE(a, nullptr);
     ASSERT_EQ(a->values.size(), 2u);
@@ -169,6 +176,7 @@ TEST(RegFileFormat, ReadingWhatCanBeReadDropsOnlyTheBadLines) {
     const RegFileKey* c = parsed->FindKey(u"HKEY_CURRENT_USER\\C");
     ASSERT_NE(c, nullptr);
     EXPECT_EQ(c->values.at(0).data, (std::vector<std::uint8_t>{1, 2}));
+    EXPECT_EQ(c->values.at(1).name, u"Kept");
 
     EXPECT_FALSE(ParseRegFile("not a registry file\n\"x\"=\"1\"\n", &dropped).has_value());
 }

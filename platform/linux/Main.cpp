@@ -27,6 +27,8 @@ namespace {
 
 // The hack directory of Debian's xscreensaver: a lucenta there is found by name.
 constexpr const char* kXscreensaverHackDirectory = LUCENTA_XSCREENSAVER_HACK_DIR;
+// Its defaults, with the list of hacks that a user's first ~/.xscreensaver starts from.
+constexpr const char* kXscreensaverDefaults = "/etc/X11/app-defaults/XScreenSaver";
 constexpr const char* kSettingsProgram = "lucenta-settings";
 
 // The command-line text after the program name, as the Windows program sees it.
@@ -96,7 +98,8 @@ void Install() {
         std::cout << "HOME is not set: there is no ~/.xscreensaver to add Lucenta to.\n";
         return;
     }
-    InstallInXscreensaver(home, SaverCommand(RunningExecutable(), kXscreensaverHackDirectory), std::cout);
+    InstallInXscreensaver(home, SaverCommand(RunningExecutable(), kXscreensaverHackDirectory),
+                          kXscreensaverDefaults, std::cout);
 }
 
 }  // namespace

@@ -157,7 +157,50 @@ FileStamp StampOf(const struct stat& info) {
     return {info.st_dev, info.st_ino, info.st_size, info.st_mtim};
 }
 
+// A new ~/.xscreensaver with xscreensaver's own list of hacks and Lucenta in it.
+void CreateWithDefaultList(const std::string& path, const std::string& command,
+                           const std::string& appDefaults, std::ostream& out) {
+    std::string defaults;
+    std::string reason;
+    if (ReadWholeFile(appDefaults, kMaxFileSize, defaults, reason) != ReadStatus::Ok) {
+        out << "xscreensaver does not seem to be installed (" << appDefaults << ": " << reason
+            << "); nothing is written.\n";
+        return;
+    }
+    const std::optional<std::string> programs = ProgramsOfDefaults(defaults);
+    const std::optional<std::string> added = AddProgramEntry(programs.value_or(""), command);
+    ReplaceOptions newFile;
+    newFile.newMode = 0644;
+    if (!programs || !added || !ReplaceWholeFile(path, *added, newFile, reason)) {
+        out << "Cannot write " << path << ": "
+            << (programs ? reason : appDefaults + " lists no hacks") + "; nothing is written.\n";
+        return;
+    }
+    out << "Lucenta is added to xscreensaver's list as \"" << command << "\" in a new " << path
+        << ", which holds xscreensaver's own list of hacks and nothing else.\n";
+}
+
 }  // namespace
+
+std::optional<std::string> ProgramsOfDefaults(const std::string& appDefaults) {
+    std::vector<Line> lines = SplitLines(appDefaults);
+    std::size_t first = 0;
+    while (first < lines.size() && Trim(lines[first].body).rfind("*programs:", 0) != 0) {
+        ++first;
+    }
+    if (first == lines.size()) {
+        return std::nullopt;
+    }
+    std::size_t last = first;
+    while (Continues(lines[last].body) && last + 1 < lines.size()) {
+        ++last;
+    }
+    std::vector<Line> list(lines.begin() + static_cast<std::ptrdiff_t>(first),
+                           lines.begin() + static_cast<std::ptrdiff_t>(last) + 1);
+    list.front().body = Trim(list.front().body).substr(1);  // "programs:", as a user's file says it
+    list.back().end = LineEndOf(lines);
+    return Join(list);
+}
 
 std::optional<std::string> AddProgramEntry(const std::string& text, const std::string& command) {
     std::vector<Line> lines = SplitLines(text);
@@ -214,7 +257,8 @@ std::string SaverCommand(const std::string& executable, const std::string& hackD
     return QuotedForShell(executable) + " -s";
 }
 
-void InstallInXscreensaver(const std::string& home, const std::string& command, std::ostream& out) {
+void InstallInXscreensaver(const std::string& home, const std::string& command,
+                           const std::string& appDefaults, std::ostream& out) {
     const std::string path = home + "/.xscreensaver";
     struct stat before {};
     const bool there = stat(path.c_str(), &before) == 0;
@@ -222,10 +266,7 @@ void InstallInXscreensaver(const std::string& home, const std::string& command, 
     std::string reason;
     switch (ReadWholeFile(path, kMaxFileSize, text, reason)) {
         case ReadStatus::Missing:
-            out << "There is no " << path
-                << " yet: xscreensaver writes it the first time its settings are saved.\n"
-                << "Open xscreensaver's settings (xscreensaver-settings) once, then run 'lucenta -i' "
-                   "again.\n";
+            CreateWithDefaultList(path, command, appDefaults, out);
             return;
         case ReadStatus::TooLarge:
         case ReadStatus::Failed:
@@ -240,7 +281,7 @@ void InstallInXscreensaver(const std::string& home, const std::string& command, 
         return;
     }
     const std::string backup = path + ".bak";
-    const ReplaceOptions keepOwner{static_cast<mode_t>(before.st_mode & 07777), &before};
+    const ReplaceOptions keepOwner{static_cast<mode_t>(before.st_mode & 07777), &before, {}};
     struct stat now {};
     if (!there || stat(path.c_str(), &now) != 0 || !(StampOf(now) == StampOf(before))) {
         out << path << " changed while Lucenta was being added to it (another program saved it); it is left "

@@ -20,7 +20,16 @@ std::optional<std::string> AddProgramEntry(const std::string& text, const std::s
 // the one in xscreensaver's hack directory, else its absolute path with "-s".
 std::string SaverCommand(const std::string& executable, const std::string& hackDirectory);
 
+// The programs resource of xscreensaver's defaults (the text of its app-defaults
+// file, where it is "*programs:") as the text of a ~/.xscreensaver that holds it
+// alone; std::nullopt when the defaults have none.
+std::optional<std::string> ProgramsOfDefaults(const std::string& appDefaults);
+
 // Adds `command` to home/.xscreensaver, keeping the previous file as
-// home/.xscreensaver.bak and replacing the file atomically; without such a file,
-// nothing is created. Tells the user on `out` what was done or what to do.
-void InstallInXscreensaver(const std::string& home, const std::string& command, std::ostream& out);
+// home/.xscreensaver.bak and replacing the file atomically. Without such a file,
+// one is written with xscreensaver's own list of hacks (from its app-defaults
+// file, `appDefaults`) and the command, and nothing else, so that every other
+// preference keeps xscreensaver's default; without xscreensaver's defaults
+// nothing is written. Tells the user on `out` what was done or what to do.
+void InstallInXscreensaver(const std::string& home, const std::string& command,
+                           const std::string& appDefaults, std::ostream& out);

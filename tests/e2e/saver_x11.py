@@ -486,8 +486,11 @@ def test_install(work):
     os.makedirs(home)
     config = os.path.join(home, ".xscreensaver")
     result = subprocess.run([lucenta, "-i"], env=environment(home), capture_output=True, text=True)
-    check("'-i' without ~/.xscreensaver creates nothing and says what to do",
-          result.returncode == 0 and os.listdir(home) == [] and "xscreensaver" in result.stdout, result.stdout)
+    written = open(config).read() if os.path.exists(config) else ""
+    hacks = open("/etc/X11/app-defaults/XScreenSaver").read().split("*programs:")[1].split("\n\n")[0]
+    check("'-i' without ~/.xscreensaver writes one with xscreensaver's own hacks and Lucenta, and nothing else",
+          result.returncode == 0 and written.startswith("programs:") and written.count("\\n") == hacks.count("\\n") + 1
+          and (lucenta + " -s") in written and written.count(":") == hacks.count(":") + 1, (result.stdout, written[:200]))
     before = "mode:\t\trandom\nprograms:\t\t\t\t\t\t\t      \\\n\t\t\t\tmaze --root\t\t\t\t    \\n\\\n\nlock:\tTrue\n"
     with open(config, "w") as out:
         out.write(before)

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -85,7 +86,7 @@ TEST(XscreensaverInstall, ALinkedFileIsEditedThroughItsLink) {
     std::ofstream(home.Path() / "dotfiles" / "xscreensaver") << kConfig;
     fs::create_symlink("dotfiles/xscreensaver", home.Path() / ".xscreensaver");
     std::ostringstream said;
-    InstallInXscreensaver(home.Path().string(), "lucenta -s", said);
+    InstallInXscreensaver(home.Path().string(), "lucenta -s", "/nonexistent", said);
     EXPECT_TRUE(fs::is_symlink(home.Path() / ".xscreensaver")) << said.str();
     EXPECT_NE(home.Read("dotfiles/xscreensaver").find("lucenta -s"), std::string::npos) << said.str();
     EXPECT_EQ(home.Read(".xscreensaver.bak"), kConfig);
@@ -100,7 +101,7 @@ TEST(XscreensaverInstall, AnotherUsersFileStaysTheirs) {
     std::ofstream(path) << kConfig;
     ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0);
     std::ostringstream said;
-    InstallInXscreensaver(home.Path().string(), "lucenta -s", said);
+    InstallInXscreensaver(home.Path().string(), "lucenta -s", "/nonexistent", said);
     for (const std::string& file : {path, path + ".bak"}) {
         struct stat info {};
         ASSERT_EQ(stat(file.c_str(), &info), 0) << file;
@@ -114,6 +115,33 @@ TEST(XscreensaverInstall, WhatIsNotARegularFileIsNotRead) {
     const std::string path = (home.Path() / ".xscreensaver").string();
     ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);  // opening it for reading would wait for a writer
     std::ostringstream said;
-    InstallInXscreensaver(home.Path().string(), "lucenta -s", said);
+    InstallInXscreensaver(home.Path().string(), "lucenta -s", "/nonexistent", said);
     EXPECT_NE(said.str().find("Cannot read"), std::string::npos) << said.str();
+}
+
+TEST(XscreensaverInstall, WithoutAFileXscreensaversOwnListIsWrittenWithLucentaAndNothingElse) {
+    TempDirectory home;
+    const std::string defaults = (home.Path() / "XScreenSaver").string();
+    std::ofstream(defaults) << "*mode:\t\trandom\n*programs:\t\t\\\n\t\tmaze --root\t\\n\\\n"
+                               "- GL: \t\tsproingies --root\t\\n\n*lock:\t\tFalse\n";
+    const struct {
+        const char* what;
+        std::string appDefaults;
+        std::string written;  // empty: no file
+    } cases[] = {
+        {"xscreensaver is installed", defaults,
+         "programs:\t\t\\\n\t\tmaze --root\t\\n\\\n- GL: \t\tsproingies --root\t\\n\\\n" +
+             std::string(kEntry) + "\n"},
+        {"xscreensaver is not installed", (home.Path() / "missing").string(), ""},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove(home.Path() / ".xscreensaver");
+        std::ostringstream said;
+        InstallInXscreensaver(home.Path().string(), "lucenta -s", c.appDefaults, said);
+        const std::string line = said.str();
+        EXPECT_EQ(std::filesystem::exists(home.Path() / ".xscreensaver") ? home.Read(".xscreensaver") : "",
+                  c.written)
+            << c.what << ": " << line;
+        EXPECT_EQ(std::count(line.begin(), line.end(), '\n'), 1) << c.what << ": " << line;
+    }
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <limits>
 #include <string_view>
 
@@ -128,4 +129,24 @@ std::int32_t ParseLeadingInteger(const char16_t* text) {
         return static_cast<std::int32_t>(-magnitude);
     }
     return static_cast<std::int32_t>(magnitude > kMax ? kMax : magnitude);
+}
+
+std::optional<long long> ParseWholeInteger(std::string_view text, long long min, long long max) {
+    long long value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || ec != std::errc() || ptr != end || value < min || value > max) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<double> ParseWholeNumber(std::string_view text) {
+    double value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value, std::chars_format::fixed);
+    if (text.empty() || ec != std::errc() || ptr != end || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
 }

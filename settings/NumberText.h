@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 // Number <-> text in the "C" locale whatever the user's locale: a point as the
 // decimal separator, always.
@@ -20,3 +22,9 @@ double ParseLeadingNumber(const char16_t* text, bool* converted = nullptr);
 // digits up to the first other character, clamped to the int32 range; 0 when
 // there are no digits.
 std::int32_t ParseLeadingInteger(const char16_t* text);
+
+// A whole text that is a decimal integer in min..max, or a fixed-point decimal
+// number that is finite: no sign games, no trailing text, no overflow, for the
+// command line. std::nullopt for anything else.
+std::optional<long long> ParseWholeInteger(std::string_view text, long long min, long long max);
+std::optional<double> ParseWholeNumber(std::string_view text);

@@ -1,10 +1,10 @@
 #include "settings/SettingsOverrides.h"
 
 #include <cctype>
-#include <charconv>
 #include <string>
 
 #include "ringing/MethodLibrary.h"
+#include "settings/NumberText.h"
 
 namespace {
 
@@ -50,11 +50,10 @@ void ApplyOverrides(CSettings& settings, const SettingsOverrides& overrides) {
     setNumber(kIntensity, overrides.intensity);
 }
 
-std::optional<int> ParseMethodIndex(std::string_view text) {
-    int index = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), index);
-    if (!text.empty() && error == std::errc() && end == text.data() + text.size()) {
-        return index < 1000 && FindMethod(index + 1) != nullptr ? std::optional<int>(index) : std::nullopt;
+std::optional<int> MethodIndexNamed(std::string_view text) {
+    if (const std::optional<long long> number = ParseWholeInteger(text, 1, kHighestMethodNumber)) {
+        return FindMethod(static_cast<int>(*number)) != nullptr ? std::optional<int>(*number - 1)
+                                                                : std::nullopt;
     }
     for (int number = 1; number <= kHighestMethodNumber; ++number) {
         if (const MethodInfo* method = FindMethod(number); method && Folded(method->name) == Folded(text)) {

@@ -23,7 +23,8 @@ struct SettingsOverrides {
 // are unbound from their keys, and nothing of the run is written.
 void ApplyOverrides(CSettings& settings, const SettingsOverrides& overrides);
 
-// The method index (as "Method" holds it) that the text names: the index as a
-// number, or the method's name in any case, with a hyphen or a space between its
-// words ("cambridge-surprise"). std::nullopt when it names no method.
-std::optional<int> ParseMethodIndex(std::string_view text);
+// The method index (as "Method" holds it: the number less one) of the method that
+// the text names: its number (1 to 8, 10) or its name in any case, with a hyphen or
+// a space between its words ("cambridge-surprise"). std::nullopt when it names no
+// method.
+std::optional<int> MethodIndexNamed(std::string_view text);

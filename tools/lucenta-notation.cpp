@@ -11,8 +11,8 @@
 #include "ringing/LeadText.h"
 #include "ringing/MethodLibrary.h"
 #include "ringing/PlaceNotation.h"
+#include "settings/NumberText.h"
 #include "shell/ProgramStart.h"
-#include "tools/ArgParse.h"
 
 namespace {
 
@@ -40,7 +40,7 @@ std::string ParseArguments(int argc, char** argv, Options& options) {
             if (k + 1 >= argc) {
                 return "--rows needs a count";
             }
-            const auto rows = ParseInteger(argv[++k], 0, 1LL << 40);
+            const auto rows = ParseWholeInteger(argv[++k], 0, 1LL << 40);
             if (!rows) {
                 return "--rows takes a whole number of 0 or more, not '" + std::string(argv[k]) + "'";
             }
@@ -54,13 +54,13 @@ std::string ParseArguments(int argc, char** argv, Options& options) {
     if (positional.empty() || positional.size() > 2) {
         return kUsage;
     }
-    const auto method = ParseInteger(positional[0], -1000, 1000);
+    const auto method = ParseWholeInteger(positional[0], -1000, 1000);
     if (!method || FindMethod(static_cast<int>(*method)) == nullptr) {
         return "'" + positional[0] + "' names no method (1..8 or 10)";
     }
     options.method = static_cast<int>(*method);
     if (positional.size() == 2) {
-        const auto stage = ParseInteger(positional[1], 1, kMaxStage);
+        const auto stage = ParseWholeInteger(positional[1], 1, kMaxStage);
         if (!stage) {
             return "the stage must be a whole number from 1 to " + std::to_string(kMaxStage) + ", not '" +
                    positional[1] + "'";

@@ -56,12 +56,12 @@ int RunSaver(int argc, char** argv) {
         return 2;
     }
     std::unique_ptr<ISaverBackend> backend =
-        options->forceX11 ? nullptr : OpenWaylandSaver(options->settings);
+        options->forceX11 ? nullptr : OpenWaylandSaver(options->run.settings);
     if (!backend) {
-        backend = OpenX11Saver(options->settings);
+        backend = OpenX11Saver(options->run.settings);
     }
     if (backend) {
-        return CSaverLoop(options->speed).Run(*backend);
+        return CSaverLoop(options->run.speed).Run(*backend);
     }
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
     if (wayland != nullptr && wayland[0] != '\0' && !options->forceX11) {
@@ -108,7 +108,9 @@ int main(int argc, char** argv) {
     PrepareStandardStreams();
     InstallStopSignals();
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "--version") == 0)) {
-        std::cout << (argv[1][2] == 'h' ? kSaverUsage : "lucenta " LUCENTA_VERSION "\n");
+        std::cout << (argv[1][2] == 'h'
+                          ? std::string(kSaverUsage) + kRunOptionsUsage + "  --help, --version\n"
+                          : "lucenta " LUCENTA_VERSION "\n");
         return FinishStandardOutput("lucenta", 0);
     }
     switch (ParseSaverMode(ArgumentText(argc, argv), argc)) {

@@ -34,8 +34,8 @@ check "the settings dialog's desktop entry passes desktop-file-validate" desktop
 check "... runs lucenta -c, and names the dialog's window class" sh -c \
     "grep -qx 'Exec=lucenta -c' '$settings_entry' && grep -qx 'StartupWMClass=lucenta-settings' '$settings_entry'"
 mate_entry=$root/share/applications/screensavers/lucenta.desktop
-check "MATE's saver list gets an entry that passes desktop-file-validate" desktop-file-validate "$mate_entry"
-for field in "Exec=lucenta -s" "TryExec=lucenta" "Categories=Screensaver;" "OnlyShowIn=MATE;" \
+check "MATE's and Xfce's saver lists get an entry that passes desktop-file-validate" desktop-file-validate "$mate_entry"
+for field in "Exec=lucenta -s" "TryExec=lucenta" "Categories=Screensaver;" "OnlyShowIn=MATE;XFCE;" \
     "StartupNotify=false" "Terminal=false"; do
     check "... with $field" grep -qx "$field" "$mate_entry"
 done

@@ -285,7 +285,7 @@ def preview_shows(method, seen):
         window = windows_named("Settings")[0]
         x, y, width, height = preview_area(geometry(window))
         log = screen_checks.rendered_colours_log(render, tempfile.mkdtemp(dir=work), width, height, "--method",
-                                                 str(method), "--treble", "0")
+                                                 str(method), "--no-treble")
         picture = screen_checks.Picture(notation, log, width, height, method=method, treble=False, period=3000)
         dialog_width = geometry(window)[0]
 

@@ -20,20 +20,18 @@ import screen_checks
 from screen_checks import Program, check, copy_for_nobody, screenshot, summary, wait_for
 
 CONFIG = "/usr/share/xscreensaver/config"
-CHOSEN = {"method": "cambridge-surprise", "treble": False, "bottom": 500, "top": 600, "intensity": 1.5}
+CHOSEN = {"method": "cambridge-surprise", "treble": "hide-treble", "bottom": 500, "top": 600, "intensity": 1.5}
 
 
 def command_from_xml(xml_path, chosen):
     """The command line that xscreensaver builds from the XML for the chosen values: a menu's option adds its
-    arg-set, a box adds arg-set when checked and arg-unset when not, a slider adds its arg unless at its default."""
+    arg-set, a slider adds its arg unless at its default."""
     saver = tree.parse(xml_path).getroot()
     words = [saver.get("name"), saver.find("command").get("arg")]
     for control in saver.iter():
         value = chosen.get(control.get("id"))
         if control.tag == "select" and value is not None:
             words.append(next(o for o in control if o.get("id") == value).get("arg-set"))
-        elif control.tag == "boolean" and value is not None:
-            words.append(control.get("arg-set") if value else control.get("arg-unset"))
         elif control.tag == "number" and value is not None and float(value) != float(control.get("default")):
             words.append(control.get("arg").replace("%", f"{value:g}"))
     return " ".join(w for w in words if w)
@@ -42,7 +40,7 @@ def command_from_xml(xml_path, chosen):
 def expected_log(width, height, work):
     """Colours.log of the picture with the chosen settings at that width, as the headless renderer writes it."""
     return screen_checks.rendered_colours_log(render, os.path.join(work, "render"), width, height, "--method", "7",
-                                              "--treble", "0", "--bottom", "500", "--top", "600", "--intensity", "1.5")
+                                              "--no-treble", "--bottom", "500", "--top", "600", "--intensity", "1.5")
 
 
 def window_size(window):

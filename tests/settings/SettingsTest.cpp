@@ -143,14 +143,16 @@ TEST(Settings, OverridesStandInForTheStoredValuesAndAreNeverWritten) {
     EXPECT_TRUE(plain.Config().IsOpen()) << "without overrides the keys stay bound";
 }
 
-TEST(Settings, MethodsAreNamedByTheirIndexOrTheirName) {
+TEST(Settings, MethodsAreNamedByTheirNumberOrTheirName) {
     const std::pair<const char*, std::optional<int>> cases[] = {
-        {"0", 0},
-        {"7", 7},
-        {"9", 9},
-        {"8", std::nullopt},
-        {"10", std::nullopt},
+        {"1", 0},
+        {"8", 7},
+        {"10", 9},
+        {"0", std::nullopt},
+        {"9", std::nullopt},
+        {"11", std::nullopt},
         {"-1", std::nullopt},
+        {"+7", std::nullopt},
         {"plain hunt", 0},
         {"Plain-Hunt", 0},
         {"STEDMAN", 7},
@@ -161,6 +163,6 @@ TEST(Settings, MethodsAreNamedByTheirIndexOrTheirName) {
         {"99999999999", std::nullopt},
     };
     for (const auto& [text, index] : cases) {
-        EXPECT_EQ(ParseMethodIndex(text), index) << text;
+        EXPECT_EQ(MethodIndexNamed(text), index) << text;
     }
 }

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "settings/SettingsOverrides.h"
+
+// The options of a run, in one grammar for every program that takes them
+// (lucenta -s, lucenta --idle, lucenta-render), each for that run only:
+//   --speed N                  rows per second (0: as fast as it draws)
+//   --method N|NAME            the method number (1 to 8, 10) or its name
+//   --treble, --no-treble      the treble's path shown or not
+//   --background black|white
+//   --bottom NM, --top NM      the range of wavelengths (the bottom above 0)
+//   --intensity X              the factor on the colours
+struct RunOptions {
+    std::optional<int> speed;
+    SettingsOverrides settings;
+};
+
+// An option that one program takes beside those: its name, whether a value follows
+// it, and what it does with the value (false, with the line that says what it
+// takes, when it is not one; `value` is empty for an option without one).
+struct ProgramOption {
+    std::string_view name;
+    bool takesValue;
+    std::function<bool(std::string_view value, std::string& error)> take;
+};
+
+// What a program does with a word that is no option it knows: the saver's run
+// mode ignores it (a front end may add words of its own), the others refuse it.
+enum class UnknownWords { Ignored, Refused };
+
+// The options in `words`; std::nullopt, with one line in `error` that names the
+// option and what it takes (or the word that no option is), for anything else.
+std::optional<RunOptions> ParseRunOptions(const std::vector<std::string_view>& words,
+                                          const std::vector<ProgramOption>& own, UnknownWords unknown,
+                                          std::string& error);
+
+// The usage lines of the options above, for a program's --help.
+extern const char* const kRunOptionsUsage;

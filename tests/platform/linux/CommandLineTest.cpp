@@ -1,0 +1,150 @@
+// The one grammar of a run's options, driven through every program that takes it.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/linux/SaverOptions.h"
+#include "settings/Speed.h"
+#include "tools/RenderOptions.h"
+
+namespace {
+
+enum class Program { Saver, Render };
+constexpr Program kEveryProgram[] = {Program::Saver, Program::Render};
+
+const char* NameOf(Program program) {
+    return program == Program::Saver ? "lucenta -s" : "lucenta-render";
+}
+
+struct Parsed {
+    std::optional<int> speed;
+    SettingsOverrides settings;
+    bool forceX11 = false;
+};
+
+// The words as the program takes them: after "lucenta -s", or after the options
+// that lucenta-render needs.
+std::optional<Parsed> Parse(Program program, std::vector<const char*> words, std::string& error) {
+    if (program == Program::Saver) {
+        words.insert(words.begin(), {"lucenta", "-s"});
+        const auto options = ParseSaverOptions(static_cast<int>(words.size()), words.data(), error);
+        return options ? std::optional<Parsed>({options->run.speed, options->run.settings, options->forceX11})
+                       : std::nullopt;
+    }
+    words.insert(words.begin(),
+                 {"lucenta-render", "--width", "8", "--height", "4", "--rows", "1", "--out", "x.png"});
+    const auto options = ParseRenderOptions(static_cast<int>(words.size()), words.data(), error);
+    return options ? std::optional<Parsed>({std::nullopt, options->overrides, false}) : std::nullopt;
+}
+
+SettingsOverrides With(void (*change)(SettingsOverrides&)) {
+    SettingsOverrides settings;
+    change(settings);
+    return settings;
+}
+
+void ExpectSame(const Parsed& parsed, const Parsed& expected, const std::string& line) {
+    EXPECT_EQ(parsed.speed, expected.speed) << line;
+    EXPECT_EQ(parsed.forceX11, expected.forceX11) << line;
+    const SettingsOverrides& s = parsed.settings;
+    EXPECT_EQ(s.methodIndex, expected.settings.methodIndex) << line;
+    EXPECT_EQ(s.showTreble, expected.settings.showTreble) << line;
+    EXPECT_EQ(s.background, expected.settings.background) << line;
+    EXPECT_EQ(s.bottom, expected.settings.bottom) << line;
+    EXPECT_EQ(s.top, expected.settings.top) << line;
+    EXPECT_EQ(s.intensity, expected.settings.intensity) << line;
+}
+
+}  // namespace
+
+TEST(CommandLine, EachOptionMeansTheSameInEveryProgram) {
+    const struct {
+        std::vector<const char*> words;
+        Parsed parsed;
+        std::vector<Program> programs;  // empty: every program
+    } cases[] = {
+        {{}, {}, {}},
+        {{"--method", "7"}, {{}, With([](auto& s) { s.methodIndex = 6; })}, {}},
+        {{"--method", "1"}, {{}, With([](auto& s) { s.methodIndex = 0; })}, {}},
+        {{"--method", "10"}, {{}, With([](auto& s) { s.methodIndex = 9; })}, {}},
+        {{"--method", "Cambridge Surprise"}, {{}, With([](auto& s) { s.methodIndex = 6; })}, {}},
+        {{"--method", "kent-TREBLE-bob"}, {{}, With([](auto& s) { s.methodIndex = 5; })}, {}},
+        {{"--treble"}, {{}, With([](auto& s) { s.showTreble = 1; })}, {}},
+        {{"--treble", "--no-treble"}, {{}, With([](auto& s) { s.showTreble = 0; })}, {}},
+        {{"--background", "white"}, {{}, With([](auto& s) { s.background = 1; })}, {}},
+        {{"--background", "black"}, {{}, With([](auto& s) { s.background = 0; })}, {}},
+        {{"--bottom", "500", "--top", "600.5", "--intensity", "0.75"},
+         {{}, With([](auto& s) {
+              s.bottom = 500;
+              s.top = 600.5;
+              s.intensity = 0.75;
+          })},
+         {}},
+        {{"--speed", "240"}, {240, {}}, {Program::Saver}},
+        {{"--speed", "0"}, {0, {}}, {Program::Saver}},
+        {{"--speed", "99999999999999999999999"}, {kMaxSpeed, {}}, {Program::Saver}},
+        {{"--x11", "--speed", "10"}, {10, {}, true}, {Program::Saver}},
+        {{"anything", "--else", "--method", "8"},
+         {{}, With([](auto& s) { s.methodIndex = 7; })},
+         {Program::Saver}},
+    };
+    for (const auto& c : cases) {
+        for (const Program program :
+             c.programs.empty() ? std::vector<Program>(std::begin(kEveryProgram), std::end(kEveryProgram))
+                                : c.programs) {
+            const std::string line = NameOf(program) + (" " + testing::PrintToString(c.words));
+            std::string error;
+            const std::optional<Parsed> parsed = Parse(program, c.words, error);
+            ASSERT_TRUE(parsed.has_value()) << line << ": " << error;
+            ExpectSame(*parsed, c.parsed, line);
+        }
+    }
+}
+
+TEST(CommandLine, ABadValueOrWordGetsOneLineNamingItAndWhatIsTaken) {
+    const struct {
+        std::vector<const char*> words;
+        const char* said;               // the start of the line
+        const char* takes;              // a part of it
+        std::vector<Program> programs;  // empty: every program
+    } cases[] = {
+        {{"--speed"}, "--speed", "rows per second", {Program::Saver}},
+        {{"--speed", "-5"}, "--speed", "rows per second", {Program::Saver}},
+        {{"--speed", "60hz"}, "--speed", "rows per second", {Program::Saver}},
+        {{"--speed", "60"}, "--speed", "no speed", {Program::Render}},
+        {{"--method"}, "--method", "cambridge-surprise", {}},
+        {{"--method", "0"}, "--method", "1 to 8 or 10", {}},
+        {{"--method", "9"}, "--method", "1 to 8 or 10", {}},
+        {{"--method", "11"}, "--method", "1 to 8 or 10", {}},
+        {{"--method", "grandsire"}, "--method", "a method's name", {}},
+        {{"--method", "plain_hunt"}, "--method", "a method's name", {}},
+        {{"--method", "\xFF"}, "--method", "a method's name", {}},
+        {{"--treble", "0"}, "--treble", "--no-treble", {}},
+        {{"--treble", "1"}, "--treble", "--no-treble", {}},
+        {{"--background", "1"}, "--background", "not 0 or 1, its old form", {}},
+        {{"--background", "grey"}, "--background", "black or white", {}},
+        {{"--background", "White"}, "--background", "black or white", {}},
+        {{"--bottom", "0"}, "--bottom", "above 0", {}},
+        {{"--bottom", "-440"}, "--bottom", "above 0", {}},
+        {{"--top", "640nm"}, "--top", "wavelength", {}},
+        {{"--top", "1e3"}, "--top", "wavelength", {}},
+        {{"--top", "nan"}, "--top", "wavelength", {}},
+        {{"--intensity", "high"}, "--intensity", "a number", {}},
+        {{"--intensity"}, "--intensity", "a number", {}},
+        {{"--bogus", "1"}, "unknown option '--bogus'", "", {Program::Render}},
+        {{"--x11"}, "unknown option '--x11'", "", {Program::Render}},
+        {{"stray"}, "unexpected word 'stray'", "", {Program::Render}},
+    };
+    for (const auto& c : cases) {
+        for (const Program program :
+             c.programs.empty() ? std::vector<Program>(std::begin(kEveryProgram), std::end(kEveryProgram))
+                                : c.programs) {
+            const std::string line = NameOf(program) + (" " + testing::PrintToString(c.words));
+            std::string error;
+            EXPECT_FALSE(Parse(program, c.words, error).has_value()) << line;
+            EXPECT_EQ(error.rfind(c.said, 0), 0u) << line << ": " << error;
+            EXPECT_NE(error.find(c.takes), std::string::npos) << line << ": " << error;
+            EXPECT_EQ(error.find('\n'), std::string::npos) << line << ": one line";
+        }
+    }
+}

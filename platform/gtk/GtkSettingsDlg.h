@@ -30,7 +30,13 @@ class CGtkSettingsDlg {
     GtkWidget* Control(int id) const;
 
   private:
+    // The layout (GtkSettingsLayout.cpp): the template's controls, placed.
+    void LayOut();
     GtkWidget* CreateControl(const DialogControl& control);
+    void WirePreview();
+    void KeepTheStoredMethodWhenTheListTakesTheFocus();
+    // The export (GtkSettingsExport.cpp).
+    void CreateListMenu();
     void ShowSettings();
     void MoveFocus(bool forward);
     void ShowListMenu(const GdkEvent* trigger);

@@ -13,8 +13,10 @@
 #include <iostream>
 #include <string>
 
+#include "platform/linux/IdleMode.h"
 #include "platform/linux/SaverOptions.h"
 #include "platform/linux/XscreensaverInstall.h"
+#include "platform/posix/RunningProgram.h"
 #include "platform/posix/StopSignals.h"
 #include "platform/posix/Utf8.h"
 #include "platform/wayland/WaylandSaver.h"
@@ -40,12 +42,6 @@ std::u16string ArgumentText(int argc, char** argv) {
     // A byte that is not UTF-8 (in an option's value, say) leaves the mode letter
     // readable: the options are then refused by name.
     return FromUtf8Lossy(text);
-}
-
-std::string RunningExecutable() {
-    char path[PATH_MAX];
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    return length > 0 ? std::string(path, static_cast<std::size_t>(length)) : "lucenta";
 }
 
 int RunSaver(int argc, char** argv) {
@@ -75,9 +71,19 @@ int RunSaver(int argc, char** argv) {
     return 1;
 }
 
+int RunIdle(int argc, char** argv) {
+    std::string error;
+    const std::optional<IdleOptions> options = ParseIdleOptions(argc, argv, error);
+    if (!options) {
+        std::fprintf(stderr, "lucenta: %s\n", error.c_str());
+        return 2;
+    }
+    return FinishStandardOutput("lucenta", RunIdleMode(*options));
+}
+
 // The dialog beside this program (in the build tree), else where it is installed.
 std::string SettingsProgram() {
-    const std::string executable = RunningExecutable();
+    const std::string executable = RunningProgramPath();
     const std::string directory = executable.substr(0, executable.rfind('/') + 1);
     const std::string beside = directory + kSettingsProgram;
     return access(beside.c_str(), X_OK) == 0 ? beside : directory + LUCENTA_SETTINGS_FROM_BINDIR;
@@ -98,7 +104,7 @@ void Install() {
         std::cout << "HOME is not set: there is no ~/.xscreensaver to add Lucenta to.\n";
         return;
     }
-    InstallInXscreensaver(home, SaverCommand(RunningExecutable(), kXscreensaverHackDirectory),
+    InstallInXscreensaver(home, SaverCommand(RunningProgramPath(), kXscreensaverHackDirectory),
                           kXscreensaverDefaults, std::cout);
 }
 
@@ -112,6 +118,9 @@ int main(int argc, char** argv) {
                           ? std::string(kSaverUsage) + kRunOptionsUsage + "  --help, --version\n"
                           : "lucenta " LUCENTA_VERSION "\n");
         return FinishStandardOutput("lucenta", 0);
+    }
+    if (argc >= 2 && std::strcmp(argv[1], "--idle") == 0) {
+        return RunIdle(argc, argv);
     }
     switch (ParseSaverMode(ArgumentText(argc, argv), argc)) {
         case SaverMode::Install:

@@ -1,11 +1,13 @@
 #include "platform/linux/SaverOptions.h"
 
 const char* const kSaverUsage =
-    "usage: lucenta [-s [options] | -c | -i]\n"
+    "usage: lucenta [-s [options] | -c | -i | --idle MINUTES [options] | --idle off]\n"
     "  -s        run the saver on every monitor (Wayland, else X11)\n"
     "  -c        the settings dialog (also with no arguments)\n"
     "  -i        add the saver to xscreensaver's list (~/.xscreensaver)\n"
-    "options of -s, for that run only:\n"
+    "  --idle MINUTES  start the saver after MINUTES without input, again and again\n"
+    "  --idle off      end the idle watcher of this session\n"
+    "options of -s and --idle, for the saver only:\n"
     "  --x11                    X11 even on Wayland\n";
 
 std::optional<SaverOptions> ParseSaverOptions(int argc, const char* const* argv, std::string& error) {

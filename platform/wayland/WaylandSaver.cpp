@@ -1,18 +1,15 @@
 #include "platform/wayland/WaylandSaver.h"
 
-#include <poll.h>
 #include <unistd.h>
 #include <wayland-client.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
 
-#include "platform/posix/InputWait.h"
 #include "platform/posix/StopSignals.h"
+#include "platform/wayland/WaylandConnection.h"
 #include "platform/wayland/WaylandScreen.h"
 #include "platform/wayland/wlr-layer-shell-unstable-v1-client-protocol.h"
 #include "platform/wayland/xdg-shell-client-protocol.h"
@@ -351,34 +348,16 @@ void CWaylandSaver::JudgeScreens() {
 }
 
 void CWaylandSaver::ReadEvents(const PaceTime* deadline) {
-    if (m_bDisplayLost) {
-        return;
-    }
-    while (wl_display_prepare_read(m_display) != 0) {
-        wl_display_dispatch_pending(m_display);
-    }
-    wl_display_flush(m_display);
-    const int fd = wl_display_get_fd(m_display);
-    const short ready = deadline != nullptr ? WaitForInput(fd, *deadline) : PollForInput(fd);
-    if ((ready & POLLIN) != 0) {
-        wl_display_read_events(m_display);
-    } else {
-        wl_display_cancel_read(m_display);
-    }
-    if ((ready & (POLLHUP | POLLERR)) != 0 || wl_display_dispatch_pending(m_display) < 0) {
-        std::fprintf(stderr, "lucenta: the connection to the Wayland compositor was lost\n");
-        m_bDisplayLost = true;
+    if (!m_bDisplayLost) {
+        m_bDisplayLost = !ReadWaylandEvents(m_display, deadline);
     }
 }
 
 }  // namespace
 
 std::unique_ptr<ISaverBackend> OpenWaylandSaver(const SettingsOverrides& settings) {
-    const char* name = std::getenv("WAYLAND_DISPLAY");
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (name == nullptr || name[0] == '\0' ||
-        (name[0] != '/' && (runtime == nullptr || runtime[0] == '\0'))) {
-        return nullptr;  // no compositor named, or none that can be found (libwayland would say so itself)
+    if (!WaylandDisplayNamed()) {
+        return nullptr;
     }
     wl_display* display = wl_display_connect(nullptr);
     if (display == nullptr) {

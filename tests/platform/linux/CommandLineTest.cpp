@@ -3,17 +3,20 @@
 
 #include <vector>
 
+#include "platform/linux/IdleMode.h"
 #include "platform/linux/SaverOptions.h"
 #include "settings/Speed.h"
 #include "tools/RenderOptions.h"
 
 namespace {
 
-enum class Program { Saver, Render };
-constexpr Program kEveryProgram[] = {Program::Saver, Program::Render};
+enum class Program { Saver, Idle, Render };
+constexpr Program kEveryProgram[] = {Program::Saver, Program::Idle, Program::Render};
 
 const char* NameOf(Program program) {
-    return program == Program::Saver ? "lucenta -s" : "lucenta-render";
+    return program == Program::Saver  ? "lucenta -s"
+           : program == Program::Idle ? "lucenta --idle 5"
+                                      : "lucenta-render";
 }
 
 struct Parsed {
@@ -24,12 +27,22 @@ struct Parsed {
 
 // The words as the program takes them: after "lucenta -s", or after the options
 // that lucenta-render needs.
-std::optional<Parsed> Parse(Program program, std::vector<const char*> words, std::string& error) {
+// The idle watcher parses only what it passes on to each saver it starts: `passedOn`.
+std::optional<Parsed> Parse(Program program, std::vector<const char*> words, std::string& error,
+                            std::vector<std::string>* passedOn = nullptr) {
     if (program == Program::Saver) {
         words.insert(words.begin(), {"lucenta", "-s"});
         const auto options = ParseSaverOptions(static_cast<int>(words.size()), words.data(), error);
         return options ? std::optional<Parsed>({options->run.speed, options->run.settings, options->forceX11})
                        : std::nullopt;
+    }
+    if (program == Program::Idle) {
+        words.insert(words.begin(), {"lucenta", "--idle", "5"});
+        const auto options = ParseIdleOptions(static_cast<int>(words.size()), words.data(), error);
+        if (options && passedOn != nullptr) {
+            *passedOn = options->saverWords;
+        }
+        return options ? std::optional<Parsed>(Parsed{}) : std::nullopt;
     }
     words.insert(words.begin(),
                  {"lucenta-render", "--width", "8", "--height", "4", "--rows", "1", "--out", "x.png"});
@@ -80,10 +93,10 @@ TEST(CommandLine, EachOptionMeansTheSameInEveryProgram) {
               s.intensity = 0.75;
           })},
          {}},
-        {{"--speed", "240"}, {240, {}}, {Program::Saver}},
+        {{"--speed", "240"}, {240, {}}, {Program::Saver, Program::Idle}},
         {{"--speed", "0"}, {0, {}}, {Program::Saver}},
         {{"--speed", "99999999999999999999999"}, {kMaxSpeed, {}}, {Program::Saver}},
-        {{"--x11", "--speed", "10"}, {10, {}, true}, {Program::Saver}},
+        {{"--x11", "--speed", "10"}, {10, {}, true}, {Program::Saver, Program::Idle}},
         {{"anything", "--else", "--method", "8"},
          {{}, With([](auto& s) { s.methodIndex = 7; })},
          {Program::Saver}},
@@ -94,9 +107,14 @@ TEST(CommandLine, EachOptionMeansTheSameInEveryProgram) {
                                 : c.programs) {
             const std::string line = NameOf(program) + (" " + testing::PrintToString(c.words));
             std::string error;
-            const std::optional<Parsed> parsed = Parse(program, c.words, error);
+            std::vector<std::string> passedOn;
+            const std::optional<Parsed> parsed = Parse(program, c.words, error, &passedOn);
             ASSERT_TRUE(parsed.has_value()) << line << ": " << error;
-            ExpectSame(*parsed, c.parsed, line);
+            if (program == Program::Idle) {
+                EXPECT_EQ(passedOn, std::vector<std::string>(c.words.begin(), c.words.end())) << line;
+            } else {
+                ExpectSame(*parsed, c.parsed, line);
+            }
         }
     }
 }
@@ -108,8 +126,8 @@ TEST(CommandLine, ABadValueOrWordGetsOneLineNamingItAndWhatIsTaken) {
         const char* takes;              // a part of it
         std::vector<Program> programs;  // empty: every program
     } cases[] = {
-        {{"--speed"}, "--speed", "rows per second", {Program::Saver}},
-        {{"--speed", "-5"}, "--speed", "rows per second", {Program::Saver}},
+        {{"--speed"}, "--speed", "rows per second", {Program::Saver, Program::Idle}},
+        {{"--speed", "-5"}, "--speed", "rows per second", {Program::Saver, Program::Idle}},
         {{"--speed", "60hz"}, "--speed", "rows per second", {Program::Saver}},
         {{"--speed", "60"}, "--speed", "no speed", {Program::Render}},
         {{"--method"}, "--method", "cambridge-surprise", {}},
@@ -131,9 +149,9 @@ TEST(CommandLine, ABadValueOrWordGetsOneLineNamingItAndWhatIsTaken) {
         {{"--top", "nan"}, "--top", "wavelength", {}},
         {{"--intensity", "high"}, "--intensity", "a number", {}},
         {{"--intensity"}, "--intensity", "a number", {}},
-        {{"--bogus", "1"}, "unknown option '--bogus'", "", {Program::Render}},
+        {{"--bogus", "1"}, "unknown option '--bogus'", "", {Program::Render, Program::Idle}},
         {{"--x11"}, "unknown option '--x11'", "", {Program::Render}},
-        {{"stray"}, "unexpected word 'stray'", "", {Program::Render}},
+        {{"stray"}, "unexpected word 'stray'", "", {Program::Render, Program::Idle}},
     };
     for (const auto& c : cases) {
         for (const Program program :
@@ -145,6 +163,40 @@ TEST(CommandLine, ABadValueOrWordGetsOneLineNamingItAndWhatIsTaken) {
             EXPECT_EQ(error.rfind(c.said, 0), 0u) << line << ": " << error;
             EXPECT_NE(error.find(c.takes), std::string::npos) << line << ": " << error;
             EXPECT_EQ(error.find('\n'), std::string::npos) << line << ": one line";
+        }
+    }
+}
+
+TEST(CommandLine, TheIdleWatcherTakesMinutesAboveZeroAndAtMostADayOrOff) {
+    const struct {
+        std::vector<const char*> words;         // after "lucenta"
+        std::optional<long long> milliseconds;  // std::nullopt: refused with one line
+        bool off = false;
+    } cases[] = {
+        {{"--idle", "5"}, 300000},
+        {{"--idle", "0.05"}, 3000},
+        {{"--idle", "1440"}, 86400000},
+        {{"--idle", "off"}, 0, true},
+        {{"--idle"}, std::nullopt},
+        {{"--idle", "0"}, std::nullopt},
+        {{"--idle", "-1"}, std::nullopt},
+        {{"--idle", "1440.5"}, std::nullopt},
+        {{"--idle", "5min"}, std::nullopt},
+        {{"--idle", "1e1"}, std::nullopt},
+        {{"--idle", "off", "--speed", "60"}, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        std::vector<const char*> words = c.words;
+        words.insert(words.begin(), "lucenta");
+        std::string error;
+        const auto options = ParseIdleOptions(static_cast<int>(words.size()), words.data(), error);
+        const std::string line = testing::PrintToString(c.words);
+        ASSERT_EQ(options.has_value(), c.milliseconds.has_value()) << line << ": " << error;
+        if (options) {
+            EXPECT_EQ(options->timeout.count(), *c.milliseconds) << line;
+            EXPECT_EQ(options->off, c.off) << line;
+        } else {
+            EXPECT_EQ(error.rfind("--idle", 0), 0u) << line << ": " << error;
         }
     }
 }

@@ -1,0 +1,94 @@
+#include "platform/dbus/DbusIdle.h"
+
+#include <cstdio>
+#include <string_view>
+
+#include "platform/dbus/DbusConnection.h"
+
+namespace {
+
+constexpr char kMonitor[] = "org.gnome.Mutter.IdleMonitor";
+constexpr char kCore[] = "/org/gnome/Mutter/IdleMonitor/Core";
+
+// An idle watch fires each time the idle time reaches its interval; a user-active
+// watch fires once, at the next input.
+class CDbusIdle : public IIdleSource {
+  public:
+    explicit CDbusIdle(std::unique_ptr<CDbusConnection> bus) : m_bus(std::move(bus)) {
+        m_bus->WatchSignal(kMonitor, kCore, kMonitor, "WatchFired", [this](sd_bus_message* message) {
+            std::uint32_t id = 0;
+            if (sd_bus_message_read(message, "u", &id) >= 0) {
+                OnWatchFired(id);
+            }
+        });
+    }
+
+    // The period ends at the idle time that the monitor counts now and the timeout.
+    void Arm(std::chrono::milliseconds timeout) override {
+        m_timeout = timeout;
+        Remove(m_activeWatch);
+        sd_bus_message* reply = m_bus->Call(kMonitor, kCore, kMonitor, "GetIdletime");
+        std::uint64_t idle = 0;
+        if (reply != nullptr && sd_bus_message_read(reply, "t", &idle) < 0) {
+            idle = 0;
+        }
+        sd_bus_message_unref(reply);
+        WatchIdle(idle + static_cast<std::uint64_t>(timeout.count()));
+    }
+    pollfd WaitFor() override { return m_bus->WaitFor(); }
+    bool Pump(std::vector<IdleNews>& news) override {
+        if (m_bus->Pump(news)) {
+            return true;
+        }
+        std::fprintf(stderr, "lucenta: the connection to GNOME's idle monitor on the session bus was lost\n");
+        return false;
+    }
+
+  private:
+    void OnWatchFired(std::uint32_t id) {
+        if (id != 0 && id == m_idleWatch && m_activeWatch == 0) {
+            m_activeWatch = AddWatch("AddUserActiveWatch", 0);
+            m_bus->Tell(IdleNews::Of(IdleNews::Kind::Idle));
+        } else if (id != 0 && id == m_activeWatch) {
+            m_activeWatch = 0;
+            WatchIdle(static_cast<std::uint64_t>(m_timeout.count()));
+            m_bus->Tell(IdleNews::Of(IdleNews::Kind::Active));
+        }
+    }
+    void WatchIdle(std::uint64_t at) {
+        Remove(m_idleWatch);
+        m_idleWatch = AddWatch("AddIdleWatch", at);
+    }
+    std::uint32_t AddWatch(const char* method, std::uint64_t interval) {
+        sd_bus_message* reply = method == std::string_view("AddIdleWatch")
+                                    ? m_bus->Call(kMonitor, kCore, kMonitor, method, "t", interval)
+                                    : m_bus->Call(kMonitor, kCore, kMonitor, method);
+        std::uint32_t id = 0;
+        if (reply != nullptr && sd_bus_message_read(reply, "u", &id) < 0) {
+            id = 0;
+        }
+        sd_bus_message_unref(reply);
+        return id;
+    }
+    void Remove(std::uint32_t& watch) {
+        if (watch != 0) {
+            sd_bus_message_unref(m_bus->Call(kMonitor, kCore, kMonitor, "RemoveWatch", "u", watch));
+            watch = 0;
+        }
+    }
+
+    std::unique_ptr<CDbusConnection> m_bus;
+    std::chrono::milliseconds m_timeout{0};
+    std::uint32_t m_idleWatch = 0;
+    std::uint32_t m_activeWatch = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<IIdleSource> OpenDbusIdle() {
+    std::unique_ptr<CDbusConnection> bus = CDbusConnection::Open(CDbusConnection::Bus::Session);
+    if (!bus || !bus->HasOwner(kMonitor)) {
+        return nullptr;
+    }
+    return std::make_unique<CDbusIdle>(std::move(bus));
+}

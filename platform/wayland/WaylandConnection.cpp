@@ -1,0 +1,34 @@
+#include "platform/wayland/WaylandConnection.h"
+
+#include <poll.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/posix/InputWait.h"
+
+bool WaylandDisplayNamed() {
+    const char* name = std::getenv("WAYLAND_DISPLAY");
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    return name != nullptr && name[0] != '\0' &&
+           (name[0] == '/' || (runtime != nullptr && runtime[0] != '\0'));
+}
+
+bool ReadWaylandEvents(wl_display* display, const PaceTime* deadline) {
+    while (wl_display_prepare_read(display) != 0) {
+        wl_display_dispatch_pending(display);
+    }
+    wl_display_flush(display);
+    const int fd = wl_display_get_fd(display);
+    const short ready = deadline != nullptr ? WaitForInput(fd, *deadline) : PollForInput(fd);
+    if ((ready & POLLIN) != 0) {
+        wl_display_read_events(display);
+    } else {
+        wl_display_cancel_read(display);
+    }
+    if ((ready & (POLLHUP | POLLERR)) != 0 || wl_display_dispatch_pending(display) < 0) {
+        std::fprintf(stderr, "lucenta: the connection to the Wayland compositor was lost\n");
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,73 @@
+#include "shell/IdleWatcher.h"
+
+CIdleWatcher::CIdleWatcher(std::chrono::milliseconds timeout, IIdleTimer& timer, ISaverChild& saver)
+    : m_timeout(timeout), m_timer(timer), m_saver(saver) {}
+
+void CIdleWatcher::Start() {
+    m_timer.Arm(m_timeout);
+}
+
+void CIdleWatcher::Notice(const IdleNews& news) {
+    using Kind = IdleNews::Kind;
+    switch (news.kind) {
+        case Kind::Idle:
+            m_bIdle = true;
+            StartSaverIfDue();
+            break;
+        case Kind::Active:
+            m_bIdle = false;
+            m_bWaitForInput = false;
+            StopSaver();
+            break;
+        case Kind::HeldOff:
+        case Kind::Released:
+            Hold(m_held, news.holder, news.kind == Kind::HeldOff);
+            break;
+        case Kind::Locked:
+        case Kind::Unlocked:
+            Hold(m_locks, news.holder, news.kind == Kind::Locked);
+            break;
+        case Kind::LockRequested:
+            StopSaver();
+            break;
+    }
+}
+
+// A hold or a lock ends the saver; when the last one goes while the session is
+// idle, a new period starts: the saver comes the full time after it.
+void CIdleWatcher::Hold(unsigned& holders, unsigned holder, bool on) {
+    const bool wasQuiet = Quiet();
+    holders = on ? holders | holder : holders & ~holder;
+    if (on) {
+        StopSaver();
+    } else if (!wasQuiet && Quiet() && m_bIdle && !m_bStopped) {
+        m_timer.Arm(m_timeout);
+    }
+}
+
+void CIdleWatcher::SaverEnded(std::optional<int> status) {
+    m_bSaverRunning = false;
+    if (status != 0) {
+        m_bWaitForInput = true;
+    } else if (m_bIdle && Quiet() && !m_bStopped) {
+        m_timer.Arm(m_timeout);
+    }
+}
+
+void CIdleWatcher::Stop() {
+    m_bStopped = true;
+    StopSaver();
+}
+
+void CIdleWatcher::StartSaverIfDue() {
+    if (m_bIdle && Quiet() && !m_bSaverRunning && !m_bWaitForInput && !m_bStopped) {
+        m_bSaverRunning = m_saver.Start();
+        m_bWaitForInput = !m_bSaverRunning;
+    }
+}
+
+void CIdleWatcher::StopSaver() {
+    if (m_bSaverRunning) {
+        m_saver.Stop();
+    }
+}

@@ -45,9 +45,13 @@ void CIdleWatcher::Hold(unsigned& holders, unsigned holder, bool on) {
     }
 }
 
+// A saver that was asked to end may end as it can (a signal before it took it):
+// only one that ends by itself with a failure is a failure.
 void CIdleWatcher::SaverEnded(std::optional<int> status) {
+    const bool failed = status != 0 && !m_bStopAsked;
     m_bSaverRunning = false;
-    if (status != 0) {
+    m_bStopAsked = false;
+    if (failed) {
         m_bWaitForInput = true;
     } else if (m_bIdle && Quiet() && !m_bStopped) {
         m_timer.Arm(m_timeout);
@@ -68,6 +72,7 @@ void CIdleWatcher::StartSaverIfDue() {
 
 void CIdleWatcher::StopSaver() {
     if (m_bSaverRunning) {
+        m_bStopAsked = true;
         m_saver.Stop();
     }
 }

@@ -75,6 +75,7 @@ class CIdleWatcher {
     bool m_bIdle = false;
     bool m_bSaverRunning = false;
     bool m_bWaitForInput = false;  // the last saver failed: the next waits for the next idle period
+    bool m_bStopAsked = false;     // the running saver was asked to end
     bool m_bStopped = false;
     unsigned m_held = 0;   // the holders of idleness
     unsigned m_locks = 0;  // those that say the session is locked

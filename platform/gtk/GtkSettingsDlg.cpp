@@ -24,6 +24,7 @@ CGtkSettingsDlg::CGtkSettingsDlg() {
     gtk_window_set_type_hint(GTK_WINDOW(m_window), GDK_WINDOW_TYPE_HINT_DIALOG);
     LayOut();
     ShowSettings();
+    ShowIdleEntry();
     CreateListMenu();
     g_signal_connect(m_window, "key-press-event", G_CALLBACK(KeyPressed), this);
     g_signal_connect_swapped(m_window, "delete-event", G_CALLBACK(+[](CGtkSettingsDlg* self) {
@@ -115,8 +116,9 @@ void CGtkSettingsDlg::OnOk() {
     gtk_spin_button_update(GTK_SPIN_BUTTON(m_speed));  // takes what was typed
     m_state.m_nSpeed = gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(m_speed));
     std::string failure;
-    if (!m_state.Save(failure)) {
-        ShowFailure(failure);  // the dialog stays open: the user may try again or cancel
+    // The dialog stays open on a failure: the user may try again or cancel.
+    if (!m_state.Save(failure) || !StoreIdleEntry(failure)) {
+        ShowFailure(failure);
         return;
     }
     Close();

@@ -11,8 +11,9 @@
 // The settings dialog in GTK 3: the dialog's template laid out in pixels from the
 // dialog font's metrics as Windows converts dialog units, the same texts, the same
 // Tab order and keys, and the same behaviour through the shared dialog state.
-// Below the template's controls it offers the speed, stored with them on OK, and
-// beside them a live preview of the picture as chosen.
+// Below the template's controls it offers the speed, stored with them on OK,
+// beside them a live preview of the picture as chosen, and below the preview the
+// idle watcher's autostart entry ("Start after N minutes without input").
 // Ctrl+E and the list's context menu ("Export Notation...") export the notation.
 class CGtkSettingsDlg {
   public:
@@ -37,6 +38,14 @@ class CGtkSettingsDlg {
     void KeepTheStoredMethodWhenTheListTakesTheFocus();
     // The export (GtkSettingsExport.cpp).
     void CreateListMenu();
+    // The idle row (GtkSettingsIdle.cpp): the controls show the autostart entry,
+    // the note the desktop's own delay where it comes first.
+    void ShowIdleEntry();
+    void UpdateIdleNote();
+    // Writes the entry for the row and starts the watcher, or removes the entry and
+    // ends the watcher where the row no longer asks for it; false, with the
+    // message to show, when the entry cannot be written.
+    bool StoreIdleEntry(std::string& message);
     void ShowSettings();
     void MoveFocus(bool forward);
     void ShowListMenu(const GdkEvent* trigger);
@@ -59,9 +68,13 @@ class CGtkSettingsDlg {
     GtkWidget* m_list = nullptr;
     GtkWidget* m_showTreble = nullptr;
     GtkWidget* m_speed = nullptr;
+    GtkWidget* m_idle = nullptr;
+    GtkWidget* m_idleMinutes = nullptr;
+    GtkWidget* m_idleNote = nullptr;
     GtkWidget* m_listMenu = nullptr;
     CGtkPreview m_preview;
-    std::array<GtkWidget*, 5> m_tabOrder{};  // the controls' widgets, in Tab order
+    std::array<GtkWidget*, 7> m_tabOrder{};  // the controls' widgets, in Tab order
+    bool m_bIdleEntry = false;               // the autostart entry starts the watcher
     bool m_bOpen = false;
     bool m_bTakingFocus = false;   // the list is taking the focus: its selection changes are GTK's
     bool m_bHadSelection = false;  // whether it had a selection before

@@ -14,7 +14,7 @@ constexpr char kAsFastAsItDraws[] = "as fast as it draws";
 constexpr DialogControl kSpeedLabel = {0, "Speed, rows per second:", 7, 115, 116, 8};
 constexpr DialogControl kPreview = {0, "", kSettingsWidth, 7, 116, 131};
 constexpr int kDialogWidth = kSettingsWidth + 123;
-constexpr int kDialogHeight = 145;
+constexpr int kDialogHeight = 175;
 
 // The template's font (8 points of the system's dialog font) is the desktop's
 // default font, at the desktop's size, so the dialog grows and shrinks with it.
@@ -140,10 +140,15 @@ void CGtkSettingsDlg::LayOut() {
         m_tabOrder[k] = CreateControl(control);
         place(control.id == IDC_METHOD_LIST ? gtk_widget_get_parent(m_tabOrder[k]) : m_tabOrder[k], control);
     }
-    GtkWidget* speedLabel = gtk_label_new(kSpeedLabel.text);
-    gtk_label_set_xalign(GTK_LABEL(speedLabel), 0);
-    gtk_label_set_mnemonic_widget(GTK_LABEL(speedLabel), m_speed);
-    place(speedLabel, kSpeedLabel);
+    const auto label = [&place](const DialogControl& control) {
+        GtkWidget* text = gtk_label_new(control.text);
+        gtk_label_set_xalign(GTK_LABEL(text), 0);
+        place(text, control);
+        return text;
+    };
+    gtk_label_set_mnemonic_widget(GTK_LABEL(label(kSpeedLabel)), m_speed);
+    label(kIdleMinutesLabel);
+    m_idleNote = label(kIdleNote);
     place(m_preview.Widget(), kPreview);
 }
 
@@ -166,6 +171,13 @@ GtkWidget* CGtkSettingsDlg::CreateControl(const DialogControl& control) {
             break;
         case kIdGtkSpeed:
             widget = m_speed = CreateSpeedControl();
+            break;
+        case kIdGtkIdle:
+            widget = m_idle = gtk_check_button_new_with_label(control.text);
+            break;
+        case kIdGtkIdleMinutes:
+            widget = m_idleMinutes = gtk_spin_button_new_with_range(1, 1440, 1);
+            gtk_entry_set_width_chars(GTK_ENTRY(widget), 4);
             break;
         default:
             widget = gtk_button_new_with_label(control.text);

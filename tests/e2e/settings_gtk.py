@@ -262,7 +262,7 @@ def test_window_matches_its_menu_entry():
 
 # The dialog's layout in dialog units (the template and, beside it, the preview), as Windows converts them
 # with the font's average character width and height.
-DIALOG_UNITS = (254, 145)
+DIALOG_UNITS = (254, 175)
 PREVIEW_UNITS = (131, 7, 116, 131)
 
 
@@ -308,6 +308,28 @@ def test_live_preview():
           not os.path.exists(os.path.join(work, "Colours.log")), stored())
 
 
+def watchers():
+    return subprocess.run(["pgrep", "-f", f"^{lucenta} --idle"], capture_output=True, text=True).stdout.split()
+
+
+def test_idle_entry():
+    entry = os.path.join(env["XDG_CONFIG_HOME"], "autostart", "lucenta-idle.desktop")
+    run = dialog(["Tab Tab Tab Tab Tab", "space", "Tab ctrl+a", lambda: type_text("2"), "Return"])
+    text = open(entry).read() if os.path.exists(entry) else ""
+    check("'Start after 2 minutes without input' writes the autostart entry and starts the watcher",
+          run.status == 0 and f"Exec={lucenta} --idle 2\n" in text and "NotShowIn=MATE;XFCE;X-Cinnamon;" in text and
+          wait_for(watchers, PATIENCE), (run.evidence, text, watchers()))
+    run = dialog(["Tab Tab Tab Tab Tab", "space", "Return"])
+    check("... and the box, shown checked as the entry has it, cleared: the entry goes and so does the watcher",
+          run.status == 0 and not os.path.exists(entry) and wait_for(lambda: not watchers(), PATIENCE),
+          (run.evidence, watchers()))
+    os.makedirs(entry)  # in the way of the file
+    run = dialog(["Tab Tab Tab Tab Tab", "space", "Return", shown("Lucenta"), "Return", gone("Lucenta"), "Escape"])
+    check("an entry that cannot be written says so in a message box and keeps the dialog open",
+          run.status == 0 and not watchers(), run.evidence)
+    os.rmdir(entry)
+
+
 def test_no_display():
     result = subprocess.run([lucenta, "-c"], env=dict(env, DISPLAY=""), capture_output=True, text=True, timeout=20)
     check("without a display: status 1 and a line naming the display",
@@ -319,6 +341,7 @@ test_export()
 test_failures_are_told()
 test_window_matches_its_menu_entry()
 test_live_preview()
+test_idle_entry()
 test_no_display()
 subprocess.run(["rm", "-rf", work])
 sys.exit(summary())

@@ -32,9 +32,11 @@ struct Globals {
 void OnGlobal(void* data, wl_registry* registry, std::uint32_t name, const char* interface, std::uint32_t) {
     auto* g = static_cast<Globals*>(data);
     const auto is = [interface](const wl_interface& type) { return std::strcmp(interface, type.name) == 0; };
-    const auto bind = [&](const wl_interface& type) { return wl_registry_bind(registry, name, &type, 1); };
+    const auto bind = [&](const wl_interface& type, std::uint32_t version = 1) {
+        return wl_registry_bind(registry, name, &type, version);
+    };
     if (is(wl_compositor_interface)) {
-        g->compositor = static_cast<wl_compositor*>(bind(wl_compositor_interface));
+        g->compositor = static_cast<wl_compositor*>(bind(wl_compositor_interface, 4));  // 4: damage_buffer
     } else if (is(wl_shm_interface)) {
         g->shm = static_cast<wl_shm*>(bind(wl_shm_interface));
     } else if (is(wl_seat_interface) && g->seat == nullptr) {

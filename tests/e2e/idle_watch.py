@@ -1,0 +1,333 @@
+#!/usr/bin/env python3
+"""Drives the idle watcher, `lucenta --idle 0.05` (3 s), on this machine's desktops as their users would: on
+Xvfb (X11's idle time), headless sway (KDE's idle protocol), kwin (ext-idle-notify) and mutter (GNOME's idle
+monitor on the session bus), each with buses of its own: the saver comes after the idle time and not before,
+input ends it and it comes back; what holds idleness off or locks the session (an inhibitor, a player, logind,
+GNOME, PowerDevil, stand-ins for the last three) ends it and keeps it away until it lets go. Weston, which
+reports no idle time, and a display where xscreensaver runs are refused.
+
+usage: idle_watch.py LUCENTA LUCENTA_RENDER LUCENTA_NOTATION WL_IDLE_CLIENT
+Needs Xvfb, xdotool, xscreensaver, sway, wtype, grim, kwin_wayland, mutter, weston, dbus-daemon, gdbus, setpriv
+and Debian's python3 with python3-dbus and python3-gi; the desktops run as the user nobody."""
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+from screen_checks import Picture, Program, check, copy_for_nobody, ended, rendered_colours_log, summary, wait_for
+
+MINUTES, IDLE = "0.05", 3.0
+EARLY = 0.25  # how much sooner than the idle time the saver may come: the test's own latency
+AS_NOBODY = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"]
+PEERS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "dbus_peers.py")
+
+
+class Desktop:
+    """A session of the test's own, run as nobody: a home, a runtime folder, a session bus and a system bus
+    (each a dbus-daemon of its own), and copies of the programs that nobody may run."""
+
+    def __init__(self, name):
+        self.name, self.root, self.processes = name, tempfile.mkdtemp(), []
+        os.chmod(self.root, 0o755)
+        self.home, runtime = os.path.join(self.root, "home"), os.path.join(self.root, "run")
+        for folder, mode in ((self.home, 0o755), (runtime, 0o700)):
+            os.makedirs(folder)
+            shutil.chown(folder, "nobody", "nogroup")
+            os.chmod(folder, mode)
+        self.lucenta = copy_for_nobody(lucenta, self.root)
+        self.client = copy_for_nobody(idle_client, self.root)
+        self.env = {"PATH": "/usr/bin:/bin", "HOME": self.home, "XDG_RUNTIME_DIR": runtime,
+                    "XDG_CONFIG_HOME": os.path.join(self.home, ".config")}
+        self.env["DBUS_SESSION_BUS_ADDRESS"] = self.bus()
+        self.env["DBUS_SYSTEM_BUS_ADDRESS"] = self.bus()
+
+    def command(self, *command, **extra):
+        return AS_NOBODY + ["env", "-i", *(f"{k}={v}" for k, v in dict(self.env, **extra).items()), *command]
+
+    def bus(self):
+        daemon = subprocess.Popen(self.command("dbus-daemon", "--session", "--nofork", "--print-address=1"),
+                                  stdout=subprocess.PIPE, text=True)
+        self.processes.append(daemon)
+        return daemon.stdout.readline().strip()
+
+    def start(self, *command, **extra):
+        process = Program(self.command(*command, **extra), cwd=self.home)
+        self.processes.append(process)
+        return process
+
+    def run(self, *command, **extra):
+        return subprocess.run(self.command(*command, **extra), capture_output=True, text=True, timeout=30)
+
+    def peer(self, role, **extra):
+        """A stand-in of dbus_peers.py on the session bus (the system bus for "system"); its commands by `do`."""
+        if role == "system":
+            extra["DBUS_SESSION_BUS_ADDRESS"] = self.env["DBUS_SYSTEM_BUS_ADDRESS"]
+        peer = subprocess.Popen(self.command("/usr/bin/python3", PEERS, role, **extra), stdin=subprocess.PIPE,
+                                stdout=subprocess.PIPE, text=True)
+        self.processes.append(peer)
+        if peer.stdout.readline().strip() != "ready":
+            raise RuntimeError(f"the {role} stand-in did not start")
+        return peer
+
+    def watch(self, *extra_words, **extra):
+        return self.start(self.lucenta, "--idle", MINUTES, *extra_words, **extra)
+
+    def saver_runs(self):
+        return subprocess.run(["pgrep", "-f", f"^{self.lucenta} -s"], capture_output=True).returncode == 0
+
+    def close(self):
+        for process in reversed(self.processes):
+            if process.poll() is None:
+                process.terminate()
+                if ended(process, 5) is None:
+                    process.kill()
+            if isinstance(process, Program):
+                process.stop()
+        subprocess.run(["pkill", "-u", "nobody", "-f", f"^{self.root}/"], capture_output=True)
+        shutil.rmtree(self.root, ignore_errors=True)
+
+
+def do(peer, command):
+    peer.stdin.write(command + "\n")
+    peer.stdin.flush()
+    if peer.stdout.readline().strip() != "done":
+        raise RuntimeError(f"the stand-in did not do {command}")
+
+
+def release(peer):
+    peer.stdin.close()
+    peer.wait(10)
+
+
+def comes_within(desktop, since, limit=IDLE + 8):
+    """The seconds from `since` until the saver runs, waiting for it; None when it does not come."""
+    return time.monotonic() - since if wait_for(desktop.saver_runs, limit, 0.05) else None
+
+
+def idle_cycle(desktop, watcher, started, user_input):
+    """The saver comes after the idle time and not before; input ends it; it comes back."""
+    name = desktop.name
+    after = comes_within(desktop, started)
+    check(f"{name}: the saver comes {IDLE:.0f} s after the watcher starts, not before",
+          after is not None and after >= IDLE - EARLY, f"after {after} s; watcher {watcher.evidence()}")
+    user_input()
+    acted = time.monotonic()
+    check(f"{name}: input ends it", wait_for(lambda: not desktop.saver_runs(), 3, 0.05), watcher.evidence())
+    after = comes_within(desktop, acted)
+    check(f"{name}: ... and it comes back after the idle time", after is not None and after >= IDLE - EARLY,
+          f"after {after} s; watcher {watcher.evidence()}")
+
+
+def held_off(desktop, watcher, what, hold, let_go, stays_away=True, user_input=None):
+    """With the saver running, a hold ends it (and keeps it away); let go, the saver comes after the idle time.
+    A hold that the session does not tell of while it is idle (a Wayland inhibitor) is taken after input has
+    ended the saver: it keeps the next one away."""
+    name = desktop.name
+    wait_for(desktop.saver_runs, IDLE + 8, 0.05)
+    if user_input:
+        user_input()
+        wait_for(lambda: not desktop.saver_runs(), 3, 0.05)
+    hold()
+    if not user_input:
+        check(f"{name}: {what} ends the saver", wait_for(lambda: not desktop.saver_runs(), 3, 0.05),
+              watcher.evidence())
+    if stays_away:
+        check(f"{name}: {what} keeps it away", not wait_for(desktop.saver_runs, IDLE + 1.5, 0.1),
+              watcher.evidence())
+    let_go()
+    released = time.monotonic()
+    after = comes_within(desktop, released)
+    check(f"{name}: let go, the saver comes after the idle time", after is not None and after >= IDLE - EARLY,
+          f"after {after} s; watcher {watcher.evidence()}")
+
+
+def stop_watcher(desktop, watcher, how=signal.SIGTERM):
+    watcher.send_signal(how)
+    status = ended(watcher, 10)
+    check(f"{desktop.name}: {how.name} ends the watcher with status 0, and its saver",
+          status == 0 and wait_for(lambda: not desktop.saver_runs(), 3), watcher.evidence())
+
+
+def start_xvfb(desktop):
+    number_file = os.path.join(desktop.root, "display")
+    with open(number_file, "w") as out:
+        server = subprocess.Popen(["Xvfb", "-displayfd", str(out.fileno()), "-screen", "0", "640x480x24",
+                                   "-nolisten", "tcp", "-noreset"], pass_fds=(out.fileno(),),
+                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    wait_for(lambda: open(number_file).read().strip(), 10)
+    desktop.env["DISPLAY"] = ":" + open(number_file).read().strip()
+    return server
+
+
+def test_x11():
+    desktop = Desktop("Xvfb")
+    try:
+        server = start_xvfb(desktop)
+        xdotool = lambda *words: subprocess.run(["xdotool", *words], env=dict(os.environ, DISPLAY=desktop.env["DISPLAY"]))
+        system, session = desktop.peer("system"), desktop.peer("session")
+        watcher, started = desktop.watch(), time.monotonic()
+        idle_cycle(desktop, watcher, started, lambda: xdotool("mousemove", "--", "100", "100", "key", "a"))
+        players = []
+        held_off(desktop, watcher, "a player's inhibitor (org.freedesktop.ScreenSaver, served by the watcher)",
+                 lambda: players.append(desktop.peer("player")), lambda: release(players[0]))
+        for what, hold, let_go, stays_away in (
+                ("logind's idle inhibitor (BlockInhibited)", (system, "block-idle"), (system, "unblock"), False),
+                ("PowerDevil's inhibition", (session, "powerdevil-inhibit"), (session, "powerdevil-uninhibit"), False),
+                ("the session locked (logind's LockedHint)", (system, "lock"), (system, "unlock"), True),
+                ("GNOME's screen saver locking", (session, "gnome-lock"), (session, "gnome-unlock"), False)):
+            held_off(desktop, watcher, what, lambda: do(*hold), lambda: do(*let_go), stays_away)
+        wait_for(desktop.saver_runs, IDLE + 8, 0.05)
+        do(system, "request-lock")
+        check("Xvfb: logind asking the session to lock ends the saver",
+              wait_for(lambda: not desktop.saver_runs(), 3, 0.05), watcher.evidence())
+        test_one_watcher_per_session(desktop, watcher)
+        test_xscreensaver_refused(desktop)
+        watcher = desktop.watch()
+        wait_for(lambda: os.path.exists(os.path.join(desktop.env["XDG_RUNTIME_DIR"], "lucenta-idle-" +
+                                                     desktop.env["DISPLAY"] + ".lock")), 5)
+        server.kill()
+        status = ended(watcher, 10)
+        check("Xvfb: the X server going away ends the watcher with status 1 and one line",
+              status == 1 and watcher.output().count("\n") == 1, watcher.evidence())
+    finally:
+        desktop.close()
+
+
+def test_one_watcher_per_session(desktop, first):
+    second = desktop.watch("--speed", "30")
+    check("Xvfb: a new watcher in the same session replaces the running one", ended(first, 10) == 0 and
+          wait_for(lambda: second.poll() is None, 1), (first.evidence(), second.evidence()))
+    off = desktop.run(desktop.lucenta, "--idle", "off")
+    check("Xvfb: lucenta --idle off ends the session's watcher", off.returncode == 0 and "has ended" in off.stdout and
+          ended(second, 10) == 0, (off, second.evidence()))
+
+
+def test_xscreensaver_refused(desktop):
+    daemon = desktop.start("xscreensaver", "-no-splash", **{"DISPLAY": desktop.env["DISPLAY"]})
+    ready = wait_for(lambda: desktop.run("xscreensaver-command", "-time").returncode == 0, 10, 0.2)
+    watcher = desktop.watch()
+    status = ended(watcher, 10)
+    check("Xvfb: where xscreensaver runs, the watcher says so and ends with status 1",
+          ready and status == 1 and "xscreensaver" in watcher.output(), watcher.evidence())
+    desktop.run("xscreensaver-command", "-exit")
+    ended(daemon, 5)
+
+
+def test_sway():
+    desktop = Desktop("sway")
+    try:
+        config = os.path.join(desktop.root, "sway.conf")
+        with open(config, "w") as out:
+            out.write("xwayland disable\noutput HEADLESS-1 mode --custom 640x480@60Hz\n")
+        desktop.start("sway", "-c", config, WLR_BACKENDS="headless", WLR_RENDERER="pixman", WLR_LIBINPUT_NO_DEVICES="1")
+        runtime = desktop.env["XDG_RUNTIME_DIR"]
+        if not check("sway starts", wait_for(lambda: "wayland-1" in os.listdir(runtime), 10), os.listdir(runtime)):
+            return
+        desktop.env["WAYLAND_DISPLAY"] = "wayland-1"
+        watcher, started = desktop.watch(), time.monotonic()
+        key = lambda: desktop.run("wtype", "-s", "100", "-k", "a")
+        idle_cycle(desktop, watcher, started, key)
+        test_sway_picture(desktop, watcher)
+        inhibitors = []
+        held_off(desktop, watcher, "a window's idle inhibitor", lambda: inhibitors.append(held_inhibitor(desktop)),
+                 lambda: release(inhibitors[0]), user_input=key)
+        stop_watcher(desktop, watcher, signal.SIGHUP)
+    finally:
+        desktop.close()
+
+
+def held_inhibitor(desktop):
+    player = subprocess.Popen(desktop.command(desktop.client, "inhibit"), stdin=subprocess.PIPE,
+                              stdout=subprocess.PIPE, text=True)
+    desktop.processes.append(player)
+    if player.stdout.readline().strip() != "inhibiting":
+        raise RuntimeError("no idle inhibitor")
+    return player
+
+
+def test_sway_picture(desktop, watcher):
+    """The picture on sway's headless output (640x480), as the renderer draws it."""
+    wait_for(desktop.saver_runs, IDLE + 8, 0.05)
+    picture = Picture(notation, rendered_colours_log(render, os.path.join(desktop.root, "render"), 640, 480),
+                      640, 480)
+    grim = lambda: subprocess.run(desktop.command("grim", "-t", "ppm", "-"), capture_output=True).stdout
+    shown = wait_for(lambda: picture.steps_shown(grim().split(b"\n", 3)[-1]), 10, 0.2)
+    check("sway: the saver that the watcher starts shows the picture", shown, watcher.evidence())
+
+
+def test_kwin():
+    desktop = Desktop("kwin")
+    try:
+        kwin = copy_for_nobody("/usr/bin/kwin_wayland", desktop.root)  # the original has file capabilities
+        desktop.start(kwin, "--virtual", "--no-lockscreen", "--socket", "wl-kwin", "--width", "800", "--height", "600")
+        runtime = desktop.env["XDG_RUNTIME_DIR"]
+        if not check("kwin starts", wait_for(lambda: "wl-kwin" in os.listdir(runtime), 20), os.listdir(runtime)):
+            return
+        desktop.env["WAYLAND_DISPLAY"] = "wl-kwin"
+        watcher, started = desktop.watch(), time.monotonic()
+        activity = lambda: desktop.run(desktop.client, "activity")
+        idle_cycle(desktop, watcher, started, activity)
+        inhibitors = []
+        held_off(desktop, watcher, "a window's idle inhibitor", lambda: inhibitors.append(held_inhibitor(desktop)),
+                 lambda: release(inhibitors[0]), user_input=activity)
+        stop_watcher(desktop, watcher)
+    finally:
+        desktop.close()
+
+
+def test_mutter():
+    desktop = Desktop("mutter")
+    try:
+        session = desktop.peer("session")  # gnome-session's stand-in, there before mutter asks it
+        desktop.start("mutter", "--headless", "--wayland", "--no-x11", "--virtual-monitor", "800x600",
+                      "--wayland-display", "wl-mutter", MUTTER_DEBUG_RESET_IDLETIME="1")
+        if not check("mutter starts", wait_for(lambda: desktop.run("gdbus", "introspect", "--session", "--dest",
+                                                                   "org.gnome.Mutter.IdleMonitor", "--object-path",
+                                                                   "/org/gnome/Mutter/IdleMonitor/Core").returncode == 0,
+                                               20, 0.2)):
+            return
+        desktop.env["WAYLAND_DISPLAY"] = "wl-mutter"
+        watcher, started = desktop.watch(), time.monotonic()
+        reset = lambda: desktop.run("gdbus", "call", "--session", "--dest", "org.gnome.Mutter.IdleMonitor",
+                                    "--object-path", "/org/gnome/Mutter/IdleMonitor/Core", "--method",
+                                    "org.gnome.Mutter.IdleMonitor.ResetIdletime")
+        idle_cycle(desktop, watcher, started, reset)
+        held_off(desktop, watcher, "gnome-session's idle inhibitor (flag 8)", lambda: do(session, "gsm-inhibit"),
+                 lambda: do(session, "gsm-uninhibit"))
+        stop_watcher(desktop, watcher)
+    finally:
+        desktop.close()
+
+
+def test_weston():
+    desktop = Desktop("weston")
+    try:
+        desktop.start("weston", "--backend=headless-backend.so", "--socket=wl-weston", "--idle-time=0")
+        runtime = desktop.env["XDG_RUNTIME_DIR"]
+        if not check("weston starts", wait_for(lambda: "wl-weston" in os.listdir(runtime), 20), os.listdir(runtime)):
+            return
+        watcher = desktop.watch(WAYLAND_DISPLAY="wl-weston")
+        status = ended(watcher, 10)
+        check("weston, which reports no idle time: status 1 and one line that says what is missing",
+              status == 1 and watcher.output().count("\n") == 1 and "no idle time" in watcher.output(),
+              watcher.evidence())
+    finally:
+        desktop.close()
+
+
+def main():
+    global lucenta, render, notation, idle_client
+    lucenta, render, notation, idle_client = (os.path.abspath(arg) for arg in sys.argv[1:5])
+    test_x11()
+    test_sway()
+    test_kwin()
+    test_mutter()
+    test_weston()
+    return summary()
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -53,9 +53,9 @@ for page in man6/lucenta.6.gz man1/lucenta-render.1.gz man1/lucenta-notation.1.g
     check "the manual page $page renders without warnings" test -z "$man_warnings"
     [ -z "$man_warnings" ] || echo "$man_warnings"
 done
-check "lucenta(6) documents the modes, the speed, files, signals, exit statuses and swayidle" sh -c \
+check "lucenta(6) documents the modes, the speed, the idle mode, files, signals, exit statuses and swayidle" sh -c \
     "page=\$(MANWIDTH=80 man -l '$root/share/man/man6/lucenta.6.gz'); for word in registry.reg SIGTERM 'EXIT STATUS' \
-     --speed swayidle WAYLAND_DISPLAY; do echo \"\$page\" | grep -q -- \"\$word\" || exit 1; done"
+     --speed swayidle WAYLAND_DISPLAY 'IDLE MODE' lucenta-idle.desktop; do echo \"\$page\" | grep -q -- \"\$word\" || exit 1; done"
 
 (cd "$build" && cpack -G DEB -B "$stage/package" >/dev/null 2>&1)
 deb=$(ls "$stage"/package/lucenta_*_*.deb 2>/dev/null | head -n 1)

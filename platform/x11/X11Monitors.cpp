@@ -65,18 +65,6 @@ bool ChangesMonitors(Display* display, XEvent& event) {
     return randr || root;
 }
 
-XRectangle RootArea(Display* display) {
-    Window root = None;
-    int x = 0;
-    int y = 0;
-    unsigned width = 0;
-    unsigned height = 0;
-    unsigned border = 0;
-    unsigned depth = 0;
-    XGetGeometry(display, DefaultRootWindow(display), &root, &x, &y, &width, &height, &border, &depth);
-    return {0, 0, static_cast<unsigned short>(width), static_cast<unsigned short>(height)};
-}
-
 std::int64_t RefreshMilliHzAt(Display* display, int x, int y) {
     if (!HasRandr(display)) {
         return 0;

@@ -16,9 +16,6 @@ void WatchMonitors(Display* display);
 // Whether the event is such a report: the monitors are to be read again.
 bool ChangesMonitors(Display* display, XEvent& event);
 
-// The root window's size as the server has it now (a round trip).
-XRectangle RootArea(Display* display);
-
 // The refresh rate, in millihertz, of the output that shows the point (x, y) of
 // the root window; 0 when RandR does not know it.
 std::int64_t RefreshMilliHzAt(Display* display, int x, int y);

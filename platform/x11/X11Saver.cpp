@@ -77,18 +77,22 @@ class CX11Saver : public ISaverBackend {
         if (m_startFailure) {
             judge.Notice(SaverEvent::Of(*m_startFailure));
         }
-        bool monitorsChanged = false;
-        while (XPending(m_display) > 0) {
-            XEvent event;
-            XNextEvent(m_display, &event);
-            monitorsChanged = ChangesMonitors(m_display, event) || monitorsChanged;
-            for (const auto& screen : m_screens) {
-                if (event.xany.window == screen->Id()) {
-                    screen->Dispatch(event, judge);
-                }
-            }
+        bool changed = DispatchQueued(judge);
+        bool exposed = TakeExposures();
+        if (m_bCovering && (exposed || m_bSettling)) {
+            // Everything the server did before its answer, whatever caused it, is in then.
+            XSync(m_display, False);
+            changed = DispatchQueued(judge) || changed;
+            exposed = TakeExposures() || exposed;
         }
-        if (m_bCovering && (JudgeExposures(judge) || monitorsChanged)) {
+        // An exposure means another window passed over the picture, unless the screen
+        // changes: the server exposes the windows as it changes the screen, and as
+        // the saver follows it.
+        if (exposed && !changed && !m_bSettling) {
+            judge.Notice(SaverEvent::Of(SaverEvent::Kind::Exposed));
+        }
+        m_bSettling = changed && m_bCovering;
+        if (m_bSettling) {
             FollowMonitors();
         }
         for (const auto& screen : m_screens) {
@@ -109,30 +113,33 @@ class CX11Saver : public ISaverBackend {
     }
 
   private:
-    // An exposure that the saver did not cause ends it (another window passed over
-    // the picture), unless the screen changed size: the server exposes every
-    // window as it resizes the screen, before it tells of the new size. True when
-    // the screen did change.
-    bool JudgeExposures(CSaverEndJudge& judge) {
+    // Handles the events that have arrived; true when the screen or its monitors changed.
+    bool DispatchQueued(CSaverEndJudge& judge) {
+        bool changed = false;
+        while (XPending(m_display) > 0) {
+            XEvent event;
+            XNextEvent(m_display, &event);
+            changed = ChangesMonitors(m_display, event) || changed;
+            for (const auto& screen : m_screens) {
+                if (event.xany.window == screen->Id()) {
+                    screen->Dispatch(event, judge);
+                }
+            }
+        }
+        return changed;
+    }
+
+    bool TakeExposures() {
         bool exposed = false;
         for (const auto& screen : m_screens) {
-            exposed = screen->TakeUnexpectedExposure() || exposed;
+            exposed = screen->TakeExposure() || exposed;
         }
-        if (!exposed) {
-            return false;
-        }
-        const XRectangle root = RootArea(m_display);
-        const bool resized = root.width != m_root.width || root.height != m_root.height;
-        if (!resized) {
-            judge.Notice(SaverEvent::Of(SaverEvent::Kind::Exposed));
-        }
-        return resized;
+        return exposed;
     }
 
     // Each monitor keeps its window, in RandR's order, moved and sized to match;
     // a monitor that comes gets one, and the windows of those that went go.
     void FollowMonitors() {
-        m_root = RootArea(m_display);
         const std::vector<XRectangle> monitors = Monitors(m_display);
         if (m_screens.size() > monitors.size()) {
             m_screens.resize(monitors.size());
@@ -152,7 +159,7 @@ class CX11Saver : public ISaverBackend {
     Display* m_display;
     SettingsOverrides m_settings;
     bool m_bCovering = false;  // the windows are the saver's own, one over each monitor
-    XRectangle m_root{};       // the screen's size when the monitors were last followed
+    bool m_bSettling = false;  // the monitors were followed at the last pump
     std::vector<std::unique_ptr<CX11Screen>> m_screens;
     std::optional<SaverEvent::Kind> m_startFailure;  // a screen that could not be made, told at the next pump
 };

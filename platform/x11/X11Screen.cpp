@@ -191,7 +191,6 @@ bool CX11Screen::SetUp(int width, int height) {
 void CX11Screen::MoveTo(const XRectangle& area) {
     if (!m_bLent && !SameArea(area, m_area)) {
         m_area = area;
-        m_bExposureExpected = true;
         XMoveResizeWindow(m_display, m_window, area.x, area.y, area.width, area.height);
     }
 }
@@ -243,10 +242,9 @@ void CX11Screen::OnInput(const XEvent& event, CSaverEndJudge& judge) {
 }
 
 // An exposure arrives as a series of Expose events, the last with count 0. The
-// first exposure of a window of its own shows the picture; a later one that the
-// saver did not cause by moving or sizing the window is noted for the backend,
-// which tells a window passing over it from a screen changing size. Every exposed
-// area is filled with the background first.
+// first exposure of a window of its own shows the picture; a later one is noted
+// for the backend, which tells a window passing over it from a screen that
+// changes. Every exposed area is filled with the background first.
 void CX11Screen::OnExpose(const XExposeEvent& expose) {
     if (m_surface) {
         m_surface->FillArea(expose.x, expose.y, expose.width, expose.height, m_picture.Canvas().Background());
@@ -257,17 +255,12 @@ void CX11Screen::OnExpose(const XExposeEvent& expose) {
         m_bShown = expose.count == 0;
         return;
     }
-    if (!sameExposure && !m_bLent && !m_bExposureExpected) {
-        m_bUnexpectedExposure = true;
-    }
-    if (expose.count == 0) {
-        m_bExposureExpected = false;
-    }
+    m_bExposed = m_bExposed || (!sameExposure && !m_bLent);
 }
 
-bool CX11Screen::TakeUnexpectedExposure() {
-    const bool exposed = m_bUnexpectedExposure;
-    m_bUnexpectedExposure = false;
+bool CX11Screen::TakeExposure() {
+    const bool exposed = m_bExposed;
+    m_bExposed = false;
     return exposed;
 }
 

@@ -41,9 +41,9 @@ class CX11Screen : public ISaverScreen {
     void MoveTo(const XRectangle& area);
     // One event of the window; what it means for the saver goes to the judge.
     void Dispatch(const XEvent& event, CSaverEndJudge& judge);
-    // Whether an exposure came since the last call that the saver did not cause:
-    // another window over the picture, or the screen changing size beneath it.
-    bool TakeUnexpectedExposure();
+    // Whether a window of its own was exposed since the last call, once shown:
+    // another window passed over the picture, or the screen changed beneath it.
+    bool TakeExposure();
     // After a pump's events: the picture set up for the last size seen, the grabs tried again.
     void Settle(CSaverEndJudge& judge);
 
@@ -79,9 +79,8 @@ class CX11Screen : public ISaverScreen {
     CSaverPicture m_picture;
     CFrameClock m_frames{0, PaceTime(0)};
     bool m_bShown = false;
-    int m_nExposuresLeft = 0;          // further Expose events of the same exposure
-    bool m_bExposureExpected = false;  // the saver moved or sized the window itself
-    bool m_bUnexpectedExposure = false;
+    int m_nExposuresLeft = 0;  // further Expose events of the same exposure
+    bool m_bExposed = false;
     Cursor m_invisibleCursor = None;
     bool m_bKeyboardGrabbed = false;
     bool m_bPointerGrabbed = false;

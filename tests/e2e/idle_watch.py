@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Drives the idle watcher, `lucenta --idle 0.05` (3 s), on this machine's desktops as their users would: on
+"""Drives the idle watcher, `lucenta --idle 0.025` (1.5 s), on this machine's desktops as their users would: on
 Xvfb (X11's idle time), headless sway (KDE's idle protocol), kwin (ext-idle-notify) and mutter (GNOME's idle
 monitor on the session bus), each with buses of its own: the saver comes after the idle time and not before,
 input ends it and it comes back; what holds idleness off or locks the session (an inhibitor, a player, logind,
@@ -19,7 +19,7 @@ import time
 
 from screen_checks import Picture, Program, check, copy_for_nobody, ended, rendered_colours_log, summary, wait_for
 
-MINUTES, IDLE = "0.05", 3.0
+MINUTES, IDLE = "0.025", 1.5
 EARLY = 0.25  # how much sooner than the idle time the saver may come: the test's own latency
 AS_NOBODY = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"]
 PEERS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "dbus_peers.py")

@@ -3,10 +3,8 @@
 #include <cstdint>
 
 #include "colour/Chromaticity.h"
+#include "colour/PackedColour.h"
 #include "settings/Registry.h"
-
-// A colour in the Win32 COLORREF layout: red bits 0-7, green 8-15, blue 16-23.
-using PackedColour = std::uint32_t;
 
 // A colour of visible light: CIE XYZ tristimulus values and their chromaticity,
 // converted to a packed screen colour by GetRGB.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "colour/Colour.h"
+#include "colour/PackedColour.h"
 
 // What the picture is drawn on: a window, or memory. A surface may gather what is
 // drawn and show it when the frame is presented.

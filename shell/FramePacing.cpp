@@ -27,9 +27,9 @@ PaceTime CRowPacer::DueTimeOf(std::int64_t row) const {
            PaceTime(row / m_speed * kNanosPerSecond + DivideUp(row % m_speed * kNanosPerSecond, m_speed));
 }
 
-std::int64_t CRowPacer::TakeRowsDue(PaceTime now) {
+std::int64_t CRowPacer::TakeRowsDue(PaceTime now, std::int64_t unpaced) {
     if (!Paced()) {
-        return 1;
+        return unpaced;
     }
     if (now - DueTimeOf(m_taken + 1) > kMaxLag) {
         // Start over so that one row is due now.

@@ -14,7 +14,10 @@ inline PaceTime PaceNow() {
 }
 
 // Rows at `speed` rows per second from the start: by time t, floor(speed * (t -
-// start)) rows are due. A speed of 0 is unpaced: every call makes one row due.
+// start)) rows are due. A speed of 0 is as fast as it draws: each call makes rows
+// due at once, one for a loop that draws a row at a time (the saver), a picture's
+// worth for one that can draw only at the frames of a toolkit's clock (a preview).
+// Every picture of the program starts its rows with one of these.
 class CRowPacer {
   public:
     // A stall longer than this (a suspended machine, a stopped process) is not
@@ -25,7 +28,8 @@ class CRowPacer {
 
     bool Paced() const { return m_speed > 0; }
     // The rows due by `now` and not taken yet; they count as drawn from here on.
-    std::int64_t TakeRowsDue(PaceTime now);
+    // Unpaced, `unpaced` rows.
+    std::int64_t TakeRowsDue(PaceTime now, std::int64_t unpaced = 1);
     // When the next row falls due (for an unpaced picture: at once).
     PaceTime NextRowDue() const;
 

@@ -9,7 +9,7 @@ CMemorySurface::CMemorySurface(int width, int height)
 
 void CMemorySurface::SetPixel(int x, int y, PackedColour colour) {
     if (x >= 0 && x < m_width && y >= 0 && y < m_height) {
-        Row(y)[x] = colour;
+        Row(y)[x] = XrgbOf(colour);
     }
 }
 
@@ -17,12 +17,12 @@ void CMemorySurface::ScrollUp() {
     if (m_height < 2) {
         return;
     }
-    const PackedColour* oldBottom = Row(m_height - 1);
+    const std::uint32_t* oldBottom = Row(m_height - 1);
     m_top = (m_top + 1) % m_height;
     // The old top row comes round as the new bottom row; it shows what the bottom showed.
     std::copy(oldBottom, oldBottom + m_width, Row(m_height - 1));
 }
 
 void CMemorySurface::Fill(PackedColour colour) {
-    std::fill(m_pixels.begin(), m_pixels.end(), colour);
+    std::fill(m_pixels.begin(), m_pixels.end(), XrgbOf(colour));
 }

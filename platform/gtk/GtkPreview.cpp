@@ -1,81 +1,12 @@
 #include "platform/gtk/GtkPreview.h"
 
-#include <algorithm>
-#include <cstring>
-
-#include "settings/Speed.h"
-
 namespace {
 
 // A small picture beside the controls needs no more than 30 frames a second,
 // with two rows each at the default speed: that halves what it costs.
 constexpr PaceTime kShortestFrame = std::chrono::milliseconds(30);
 
-// cairo's RGB24 holds red in bits 16-23, a packed colour in bits 0-7.
-std::uint32_t RgbOf(PackedColour colour) {
-    return (colour & 0xFF) << 16 | (colour & 0xFF00) | (colour >> 16 & 0xFF);
-}
-
 }  // namespace
-
-// The picture in a cairo image whose rows form a ring: scrolling moves the row
-// shown at the top, so a frame writes only its new rows, and painting shows the
-// ring in two parts.
-class CGtkPreview::CImageRing : public IDrawingSurface {
-  public:
-    CImageRing(int width, int height)
-        : m_image(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height)),
-          m_width(width),
-          m_height(height) {}
-    ~CImageRing() override { cairo_surface_destroy(m_image); }
-    CImageRing(const CImageRing&) = delete;
-    CImageRing& operator=(const CImageRing&) = delete;
-
-    int Width() const { return m_width; }
-    int Height() const { return m_height; }
-
-    void SetPixel(int x, int y, PackedColour colour) override {
-        if (x >= 0 && x < m_width && y >= 0 && y < m_height) {
-            Row(y)[x] = RgbOf(colour);
-        }
-    }
-    // The bottom row keeps its pixels: the new bottom row starts as the old one.
-    void ScrollUp() override {
-        const std::uint32_t* bottom = Row(m_height - 1);
-        m_top = (m_top + 1) % m_height;
-        std::memcpy(Row(m_height - 1), bottom, static_cast<std::size_t>(m_width) * 4);
-    }
-    void Fill(PackedColour colour) override {
-        for (int y = 0; y < m_height; ++y) {
-            std::fill(Row(y), Row(y) + m_width, RgbOf(colour));
-        }
-    }
-
-    void Paint(cairo_t* cr) {
-        cairo_surface_mark_dirty(m_image);
-        cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);  // the picture is opaque: nothing to blend
-        const int upper = m_height - m_top;             // rows from the ring's top row to its end
-        cairo_set_source_surface(cr, m_image, 0, -m_top);
-        cairo_rectangle(cr, 0, 0, m_width, upper);
-        cairo_fill(cr);
-        cairo_set_source_surface(cr, m_image, 0, upper);
-        cairo_rectangle(cr, 0, upper, m_width, m_top);
-        cairo_fill(cr);
-    }
-
-  private:
-    std::uint32_t* Row(int y) const {
-        const int ringRow = (m_top + y) % m_height;
-        return reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(m_image) +
-                                                static_cast<std::ptrdiff_t>(ringRow) *
-                                                    cairo_image_surface_get_stride(m_image));
-    }
-
-    cairo_surface_t* m_image;
-    int m_width;
-    int m_height;
-    int m_top = 0;  // the ring row shown at the top
-};
 
 CGtkPreview::CGtkPreview() : m_area(gtk_drawing_area_new()) {
     g_object_ref_sink(m_area);
@@ -112,6 +43,9 @@ CGtkPreview::CGtkPreview() : m_area(gtk_drawing_area_new()) {
 CGtkPreview::~CGtkPreview() {
     g_signal_handlers_disconnect_by_data(m_area, this);
     g_object_unref(m_area);
+    if (m_image != nullptr) {
+        cairo_surface_destroy(m_image);
+    }
 }
 
 void CGtkPreview::Show(int methodIndex, bool showTreble) {
@@ -142,7 +76,12 @@ void CGtkPreview::SetUp() {
     }
     m_canvas.Setup(width, height, CRingCanvas::ColourLog::NotWritten);
     if (!m_surface || m_surface->Width() != width || m_surface->Height() != height) {
-        m_surface = std::make_unique<CImageRing>(width, height);
+        if (m_image != nullptr) {
+            cairo_surface_destroy(m_image);
+        }
+        m_surface = std::make_unique<CMemorySurface>(width, height);
+        m_image = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(m_surface->Pixels()),
+                                                      CAIRO_FORMAT_RGB24, width, height, width * 4);
     }
     m_surface->Fill(m_canvas.Background());
     m_bPacing = false;
@@ -154,13 +93,13 @@ void CGtkPreview::OnFrame(PaceTime now) {
         return;
     }
     if (!m_bPacing) {
-        m_pacer = CRowPacer(m_speed > 0 ? m_speed : kMaxSpeed, now);
+        m_pacer = CRowPacer(m_speed, now);
         m_bPacing = true;
     }
     if (now - m_lastDrawn < kShortestFrame) {
         return;
     }
-    const std::int64_t rows = m_pacer.TakeRowsDue(now);
+    const std::int64_t rows = m_pacer.TakeRowsDue(now, m_surface->Height());
     if (rows > 0) {
         m_canvas.DrawRows(*m_surface, rows);
         gtk_widget_queue_draw(m_area);
@@ -168,8 +107,19 @@ void CGtkPreview::OnFrame(PaceTime now) {
     }
 }
 
+// The ring in two parts: from its top row to its end, then from its start.
 void CGtkPreview::Paint(cairo_t* cr) {
-    if (m_surface) {
-        m_surface->Paint(cr);
+    if (!m_surface) {
+        return;
     }
+    const int height = m_surface->Height();
+    const int top = m_surface->TopRow();
+    cairo_surface_mark_dirty(m_image);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);  // the picture is opaque: nothing to blend
+    cairo_set_source_surface(cr, m_image, 0, -top);
+    cairo_rectangle(cr, 0, 0, m_surface->Width(), height - top);
+    cairo_fill(cr);
+    cairo_set_source_surface(cr, m_image, 0, height - top);
+    cairo_rectangle(cr, 0, height - top, m_surface->Width(), top);
+    cairo_fill(cr);
 }

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "shell/FramePacing.h"
+#include "shell/MemorySurface.h"
 #include "shell/RingCanvas.h"
 
 // The settings dialog's live preview: the picture of the method and the treble's
@@ -22,12 +23,10 @@ class CGtkPreview {
     GtkWidget* Widget() const { return m_area; }
     // The dialog's choice changed: the picture starts over with it.
     void Show(int methodIndex, bool showTreble);
-    // Rows per second; 0 (as fast as the saver draws) shows a new picture at every frame.
+    // Rows per second; 0 (as fast as it draws) shows a new picture at every frame.
     void SetSpeed(int speed);
 
   private:
-    class CImageRing;
-
     void OnResize();
     void SetUp();
     void OnFrame(PaceTime now);
@@ -36,7 +35,8 @@ class CGtkPreview {
     GtkWidget* m_area;
     guint m_tick = 0;  // the frame clock's callback while the area is mapped
     CRingCanvas m_canvas;
-    std::unique_ptr<CImageRing> m_surface;
+    std::unique_ptr<CMemorySurface> m_surface;
+    cairo_surface_t* m_image = nullptr;  // the surface's pixels as cairo sees them
     int m_speed = 0;
     bool m_bPacing = false;  // the pacer runs from the first frame after a change
     PaceTime m_lastDrawn{0};

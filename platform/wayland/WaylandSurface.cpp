@@ -6,11 +6,6 @@
 
 namespace {
 
-// XRGB8888 holds red in bits 16-23 and blue in bits 0-7: the other way round.
-std::uint32_t XrgbOf(PackedColour colour) {
-    return (colour & 0xFF) << 16 | (colour & 0xFF00) | (colour >> 16 & 0xFF);
-}
-
 constexpr std::size_t kSparePools = 1;
 
 }  // namespace

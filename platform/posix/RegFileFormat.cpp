@@ -204,6 +204,11 @@ struct Parser {
         } else {
             return false;
         }
+        return ParseHexList(rest, value);
+    }
+
+    // The bytes of a hex list, which may go on over the lines that follow.
+    bool ParseHexList(std::u16string_view rest, RegValue& value) {
         std::u16string list(TrimRight(rest));
         while (!list.empty() && list.back() == u'\\') {  // continued on the next line
             list.pop_back();

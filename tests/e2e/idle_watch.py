@@ -6,7 +6,7 @@ input ends it and it comes back; what holds idleness off or locks the session (a
 GNOME, PowerDevil, stand-ins for the last three) ends it and keeps it away until it lets go. Weston, which
 reports no idle time, and a display where xscreensaver runs are refused.
 
-usage: idle_watch.py LUCENTA LUCENTA_RENDER LUCENTA_NOTATION WL_IDLE_CLIENT
+usage: idle_watch.py LUCENTA LUCENTA_RENDER LUCENTA_NOTATION WL_TEST_CLIENT
 Needs Xvfb, xdotool, xscreensaver, sway, wtype, grim, kwin_wayland, mutter, weston, dbus-daemon, gdbus, setpriv
 and Debian's python3 with python3-dbus and python3-gi; the desktops run as the user nobody."""
 import os
@@ -38,7 +38,7 @@ class Desktop:
             shutil.chown(folder, "nobody", "nogroup")
             os.chmod(folder, mode)
         self.lucenta = copy_for_nobody(lucenta, self.root)
-        self.client = copy_for_nobody(idle_client, self.root)
+        self.client = copy_for_nobody(test_client, self.root)
         self.env = {"PATH": "/usr/bin:/bin", "HOME": self.home, "XDG_RUNTIME_DIR": runtime,
                     "XDG_CONFIG_HOME": os.path.join(self.home, ".config")}
         self.env["DBUS_SESSION_BUS_ADDRESS"] = self.bus()
@@ -319,8 +319,8 @@ def test_weston():
 
 
 def main():
-    global lucenta, render, notation, idle_client
-    lucenta, render, notation, idle_client = (os.path.abspath(arg) for arg in sys.argv[1:5])
+    global lucenta, render, notation, test_client
+    lucenta, render, notation, test_client = (os.path.abspath(arg) for arg in sys.argv[1:5])
     test_x11()
     test_sway()
     test_kwin()

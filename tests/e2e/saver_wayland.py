@@ -3,7 +3,7 @@
 different widths, what ends it, and the X11 saver under sway's Xwayland, which covers both monitors and keeps
 running through sway's focus moves until a key.
 
-usage: saver_wayland.py LUCENTA LUCENTA_RENDER LUCENTA_NOTATION WL_POINTER_CLIENT
+usage: saver_wayland.py LUCENTA LUCENTA_RENDER LUCENTA_NOTATION WL_TEST_CLIENT
 Needs sway, Xwayland, grim, wtype and setpriv; sway and every client run as the user nobody, since sway
 refuses to run as root."""
 import json
@@ -156,13 +156,13 @@ def test_native_saver(sway, logs):
     process.stop()
 
     ends_on(sway, logs, "a key", lambda _: sway.run("wtype", "-s", "100", "-k", "Escape"))
-    ends_on(sway, logs, "a click", lambda _: sway.run(pointer_client, "wait", "300", "move", "5", "0", "click", "wait", "300"))
+    ends_on(sway, logs, "a click", lambda _: sway.run(test_client, "wait", "300", "move", "5", "0", "click", "wait", "300"))
 
     def straight_then_diagonal(process):
-        sway.run(pointer_client, "wait", "300", "move", "5", "0", "wait", "100", "move", "30", "0", "wait", "100",
+        sway.run(test_client, "wait", "300", "move", "5", "0", "wait", "100", "move", "30", "0", "wait", "100",
                  "move", "0", "30", "wait", "300")
         check("moves along one axis leave it running", process.poll() is None, process.evidence())
-        sway.run(pointer_client, "wait", "300", "move", "5", "0", "wait", "100", "move", "20", "20", "wait", "300")
+        sway.run(test_client, "wait", "300", "move", "5", "0", "wait", "100", "move", "20", "20", "wait", "300")
     ends_on(sway, logs, "a diagonal move", straight_then_diagonal)
 
 
@@ -184,11 +184,11 @@ def test_x11_saver_under_xwayland(sway, logs):
 
 
 def main():
-    global lucenta, render, notation, pointer_client
-    lucenta, render, notation, pointer_client = (os.path.abspath(arg) for arg in sys.argv[1:5])
+    global lucenta, render, notation, test_client
+    lucenta, render, notation, test_client = (os.path.abspath(arg) for arg in sys.argv[1:5])
     root = tempfile.mkdtemp()
     os.chmod(root, 0o755)
-    lucenta, pointer_client = (copy_for_nobody(program, root) for program in (lucenta, pointer_client))
+    lucenta, test_client = (copy_for_nobody(program, root) for program in (lucenta, test_client))
     sway = HeadlessSway(root, OUTPUTS)
     try:
         logs = Palettes(sway)

@@ -101,3 +101,8 @@ std::optional<RunOptions> ParseRunOptions(const std::vector<std::string_view>& w
     }
     return options;
 }
+
+RunChoices ResolveRunChoices(const RunOptions& options, int unstoredSpeed) {
+    CSettings settings;
+    return {SaverSpeed(options.speed, settings, unstoredSpeed), options.settings};
+}

@@ -40,5 +40,14 @@ std::optional<RunOptions> ParseRunOptions(const std::vector<std::string_view>& w
                                           const std::vector<ProgramOption>& own, UnknownWords unknown,
                                           std::string& error);
 
+// The choices of a saver's run, resolved once: its speed (the one given for the
+// run, else the stored one, else `unstoredSpeed`, the platform's own default) and
+// the settings given for the run, which every picture puts over the stored ones.
+struct RunChoices {
+    int speed = 0;
+    SettingsOverrides overrides;
+};
+RunChoices ResolveRunChoices(const RunOptions& options, int unstoredSpeed);
+
 // The usage lines of the options above, for a program's --help.
 extern const char* const kRunOptionsUsage;

@@ -2,62 +2,76 @@
 
 #include <algorithm>
 
-#include "settings/Speed.h"
-
-CSaverLoop::CSaverLoop(std::optional<int> speedForThisRun, Clock clock)
-    : m_speedForThisRun(speedForThisRun), m_clock(std::move(clock)) {}
+CSaverLoop::CSaverLoop(RunChoices choices, Clock clock)
+    : m_choices(std::move(choices)), m_clock(std::move(clock)) {}
 
 int CSaverLoop::Run(ISaverBackend& backend) {
-    CSettings settings;
-    m_speed = SaverSpeed(m_speedForThisRun, settings, kPacedDefaultSpeed);
     for (;;) {
-        backend.Pump(m_judge);
+        std::vector<SaverEvent> events;
+        backend.Pump(events);
+        for (const SaverEvent& event : events) {
+            m_judge.Notice(event);
+        }
         if (m_judge.Ended()) {
             return *m_judge.ExitStatus();
         }
-        if (m_speed > 0) {
+        FollowScreens(backend);
+        if (m_choices.speed > 0) {
             const PaceTime now = m_clock();
-            DrawDueFrames(backend, now);
-            backend.WaitUntil(NextDeadline(backend, now));
-        } else if (!DrawOneRowEach(backend)) {
+            DrawDueFrames(now);
+            backend.WaitUntil(NextDeadline(now));
+        } else if (!DrawOneRowEach()) {
             backend.WaitUntil(m_clock() + kLongestWait);  // nothing shown yet
         }
     }
 }
 
-void CSaverLoop::DrawDueFrames(ISaverBackend& backend, PaceTime now) {
+void CSaverLoop::FollowScreens(ISaverBackend& backend) {
+    std::vector<Shown> shown;
     for (ISaverScreen* screen : backend.Screens()) {
-        CSaverPicture* picture = screen->Picture();
-        if (picture == nullptr) {
+        const ScreenShape shape = screen->Shape();
+        if (shape.surface == nullptr) {
             continue;
         }
-        const std::optional<PaceTime> frame = screen->FrameFrom(picture->NextRowDue());
-        if (frame && *frame <= now && picture->DrawDue(now, m_speed)) {
-            picture->Present();
+        const auto known = std::find_if(m_shown.begin(), m_shown.end(),
+                                        [screen](const Shown& entry) { return entry.screen == screen; });
+        Shown entry =
+            known != m_shown.end()
+                ? std::move(*known)
+                : Shown{screen, std::make_unique<CSaverPicture>(m_choices.overrides, m_choices.speed), 0};
+        if (entry.generation != shape.generation) {
+            entry.picture->SetUp(*shape.surface, shape.width, shape.height, shape.refreshMilliHz);
+            entry.generation = shape.generation;
+        }
+        shown.push_back(std::move(entry));
+    }
+    m_shown = std::move(shown);
+}
+
+void CSaverLoop::DrawDueFrames(PaceTime now) {
+    for (const Shown& entry : m_shown) {
+        const std::optional<PaceTime> frame = entry.screen->FrameFrom(entry.picture->NextRowDue());
+        if (frame && *frame <= now && entry.picture->DrawDue(now)) {
+            entry.picture->Present();
         }
     }
 }
 
-PaceTime CSaverLoop::NextDeadline(ISaverBackend& backend, PaceTime now) const {
+PaceTime CSaverLoop::NextDeadline(PaceTime now) const {
     PaceTime deadline = now + kLongestWait;
-    for (ISaverScreen* screen : backend.Screens()) {
-        if (CSaverPicture* picture = screen->Picture()) {
-            deadline = std::min(deadline, screen->FrameFrom(picture->NextRowDue()).value_or(deadline));
-        }
+    for (const Shown& entry : m_shown) {
+        deadline =
+            std::min(deadline, entry.screen->FrameFrom(entry.picture->NextRowDue()).value_or(deadline));
     }
     return deadline;
 }
 
-bool CSaverLoop::DrawOneRowEach(ISaverBackend& backend) {
-    bool drew = false;
-    for (ISaverScreen* screen : backend.Screens()) {
-        if (CSaverPicture* picture = screen->Picture()) {
-            picture->DrawRow();
-            if (screen->ReadyForFrame()) {
-                picture->Present();
-            }
-            drew = true;
+bool CSaverLoop::DrawOneRowEach() {
+    for (const Shown& entry : m_shown) {
+        entry.picture->DrawRow();
+        if (entry.screen->ReadyForFrame()) {
+            entry.picture->Present();
         }
     }
-    return drew;
+    return !m_shown.empty();
 }

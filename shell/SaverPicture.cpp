@@ -8,7 +8,7 @@ void CSaverPicture::SetUp(IDrawingSurface& surface, int width, int height, std::
     m_bPacing = false;
 }
 
-CSaverPicture::CSaverPicture(const SettingsOverrides& overrides) {
+CSaverPicture::CSaverPicture(const SettingsOverrides& overrides, int speed) : m_speed(speed) {
     ApplyOverrides(m_canvas.Settings(), overrides);
 }
 
@@ -16,9 +16,9 @@ PaceTime CSaverPicture::NextRowDue() const {
     return m_bPacing ? m_pacer.NextRowDue() : PaceTime(0);
 }
 
-bool CSaverPicture::DrawDue(PaceTime now, int speed) {
+bool CSaverPicture::DrawDue(PaceTime now) {
     if (!m_bPacing) {
-        m_pacer = CRowPacer(speed, now - m_halfFrame);
+        m_pacer = CRowPacer(m_speed, now - m_halfFrame);
         m_bPacing = true;
     }
     const std::int64_t rows = m_pacer.TakeRowsDue(now);

@@ -13,8 +13,9 @@
 // before or after it.
 class CSaverPicture {
   public:
-    // Loads the settings, with those given for this run in their place.
-    explicit CSaverPicture(const SettingsOverrides& overrides);
+    // Loads the settings, with those given for this run in their place; paced at
+    // `speed` rows a second (0: as fast as it draws, a row at a time with DrawRow).
+    CSaverPicture(const SettingsOverrides& overrides, int speed);
 
     // Set up for a surface, and since then shown.
     bool Shown() const { return m_surface != nullptr; }
@@ -28,8 +29,8 @@ class CSaverPicture {
     // Paced: when the next row falls due; before the first frame, at the clock's
     // start (the first frame is drawn as soon as the screen can show one).
     PaceTime NextRowDue() const;
-    // Paced at `speed` rows a second: draws the rows due by `now`; false when none was.
-    bool DrawDue(PaceTime now, int speed);
+    // Paced: draws the rows due by `now`; false when none was.
+    bool DrawDue(PaceTime now);
     // Unpaced: draws the next row.
     void DrawRow();
     // Shows what was drawn since the last frame.
@@ -37,6 +38,7 @@ class CSaverPicture {
 
   private:
     CRingCanvas m_canvas;
+    int m_speed;
     IDrawingSurface* m_surface = nullptr;
     PaceTime m_halfFrame{0};
     bool m_bPacing = false;  // the pacer runs: set at the first frame

@@ -21,6 +21,7 @@
 #include "platform/posix/Utf8.h"
 #include "platform/wayland/WaylandSaver.h"
 #include "platform/x11/X11Saver.h"
+#include "settings/Speed.h"
 #include "shell/ProgramStart.h"
 #include "shell/SaverLoop.h"
 #include "shell/SaverMode.h"
@@ -51,13 +52,12 @@ int RunSaver(int argc, char** argv) {
         std::fprintf(stderr, "lucenta: %s\n", error.c_str());
         return 2;
     }
-    std::unique_ptr<ISaverBackend> backend =
-        options->forceX11 ? nullptr : OpenWaylandSaver(options->run.settings);
+    std::unique_ptr<ISaverBackend> backend = options->forceX11 ? nullptr : OpenWaylandSaver();
     if (!backend) {
-        backend = OpenX11Saver(options->run.settings);
+        backend = OpenX11Saver();
     }
     if (backend) {
-        return CSaverLoop(options->run.speed).Run(*backend);
+        return CSaverLoop(ResolveRunChoices(options->run, kPacedDefaultSpeed)).Run(*backend);
     }
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
     if (wayland != nullptr && wayland[0] != '\0' && !options->forceX11) {

@@ -46,10 +46,10 @@ const zwlr_layer_surface_v1_listener CWaylandScreen::kLayerListener = [] {
     listener.configure = [](void* self, zwlr_layer_surface_v1* layer, std::uint32_t serial,
                             std::uint32_t width, std::uint32_t height) {
         zwlr_layer_surface_v1_ack_configure(layer, serial);
-        static_cast<CWaylandScreen*>(self)->Configure(static_cast<int>(width), static_cast<int>(height));
+        static_cast<CWaylandScreen*>(self)->OnConfigure(static_cast<int>(width), static_cast<int>(height));
     };
     listener.closed = [](void* self, zwlr_layer_surface_v1*) {
-        static_cast<CWaylandScreen*>(self)->m_state = State::Dismissed;
+        static_cast<CWaylandScreen*>(self)->m_state = WaylandScreenState::Dismissed;
     };
     return listener;
 }();
@@ -59,7 +59,7 @@ const xdg_surface_listener CWaylandScreen::kXdgSurfaceListener = [] {
     listener.configure = [](void* data, xdg_surface* surface, std::uint32_t serial) {
         xdg_surface_ack_configure(surface, serial);
         auto* self = static_cast<CWaylandScreen*>(data);
-        self->Configure(self->m_toplevelWidth, self->m_toplevelHeight);
+        self->OnConfigure(self->m_toplevelWidth, self->m_toplevelHeight);
     };
     return listener;
 }();
@@ -72,7 +72,7 @@ const xdg_toplevel_listener CWaylandScreen::kToplevelListener = [] {
         self->m_toplevelHeight = height;
     };
     listener.close = [](void* self, xdg_toplevel*) {
-        static_cast<CWaylandScreen*>(self)->m_state = State::CloseRequested;
+        static_cast<CWaylandScreen*>(self)->m_state = WaylandScreenState::CloseRequested;
     };
     return listener;
 }();
@@ -86,9 +86,8 @@ const wl_callback_listener CWaylandScreen::kFrameListener = [] {
     return listener;
 }();
 
-CWaylandScreen::CWaylandScreen(const WaylandGlobals& globals, const SettingsOverrides& settings,
-                               std::uint32_t name, wl_output* output)
-    : m_globals(globals), m_name(name), m_output(output), m_picture(settings) {
+CWaylandScreen::CWaylandScreen(const WaylandGlobals& globals, std::uint32_t name, wl_output* output)
+    : m_globals(globals), m_name(name), m_output(output) {
     wl_output_add_listener(output, &kOutputListener, this);
 }
 
@@ -99,17 +98,17 @@ CWaylandScreen::~CWaylandScreen() {
 
 // Nothing of the surface takes input but for ending the saver; the pointer is hidden over it.
 void CWaylandScreen::CreateSurface() {
-    m_surface = wl_compositor_create_surface(m_globals.compositor);
+    m_wlSurface = wl_compositor_create_surface(m_globals.compositor);
     if (m_globals.layerShell != nullptr) {
         CreateLayerSurface();
     } else {
         CreateToplevel();
     }
-    wl_surface_commit(m_surface);  // no buffer yet: asks for the first configure
+    wl_surface_commit(m_wlSurface);  // no buffer yet: asks for the first configure
 }
 
 void CWaylandScreen::CreateLayerSurface() {
-    m_layer = zwlr_layer_shell_v1_get_layer_surface(m_globals.layerShell, m_surface, m_output,
+    m_layer = zwlr_layer_shell_v1_get_layer_surface(m_globals.layerShell, m_wlSurface, m_output,
                                                     ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, "lucenta");
     zwlr_layer_surface_v1_add_listener(m_layer, &kLayerListener, this);
     zwlr_layer_surface_v1_set_anchor(m_layer, kAllEdges);
@@ -118,7 +117,7 @@ void CWaylandScreen::CreateLayerSurface() {
 }
 
 void CWaylandScreen::CreateToplevel() {
-    m_xdgSurface = xdg_wm_base_get_xdg_surface(m_globals.wmBase, m_surface);
+    m_xdgSurface = xdg_wm_base_get_xdg_surface(m_globals.wmBase, m_wlSurface);
     xdg_surface_add_listener(m_xdgSurface, &kXdgSurfaceListener, this);
     m_toplevel = xdg_surface_get_toplevel(m_xdgSurface);
     xdg_toplevel_add_listener(m_toplevel, &kToplevelListener, this);
@@ -128,7 +127,7 @@ void CWaylandScreen::CreateToplevel() {
 }
 
 void CWaylandScreen::DestroySurface() {
-    m_ring.reset();
+    m_surface.reset();
     if (m_frame != nullptr) {
         wl_callback_destroy(m_frame);
         m_frame = nullptr;
@@ -142,71 +141,74 @@ void CWaylandScreen::DestroySurface() {
         xdg_surface_destroy(m_xdgSurface);
         m_toplevel = nullptr;
     }
-    if (m_surface != nullptr) {
-        wl_surface_destroy(m_surface);
-        m_surface = nullptr;
+    if (m_wlSurface != nullptr) {
+        wl_surface_destroy(m_wlSurface);
+        m_wlSurface = nullptr;
     }
 }
 
-// The first "done" shows the screen; a later one sets the picture up again when
-// the scale or the mode changed.
+// The first "done" shows the screen; a later one makes the drawing surface anew
+// when the scale or the mode changed.
 void CWaylandScreen::OnOutputDone() {
-    if (m_surface == nullptr && m_state == State::Showing && m_modeWidth > 0 && m_globals.Complete()) {
+    if (m_wlSurface == nullptr && m_state == WaylandScreenState::Showing && m_modeWidth > 0 &&
+        m_globals.Complete()) {
         CreateSurface();
-    } else if (m_ring) {
-        Configure(m_configuredWidth, m_configuredHeight);
+    } else if (m_surface) {
+        OnConfigure(m_configuredWidth, m_configuredHeight);
     }
 }
 
-void CWaylandScreen::Dismiss() {
-    DestroySurface();
-    m_state = State::Dismissed;
+void CWaylandScreen::Settle() {
+    if (m_state == WaylandScreenState::Dismissed) {
+        DestroySurface();
+    }
 }
 
 void CWaylandScreen::AskForKeyboard() {
     if (m_layer != nullptr) {
         zwlr_layer_surface_v1_set_keyboard_interactivity(m_layer, kExclusiveKeyboard);
-        wl_surface_commit(m_surface);
+        wl_surface_commit(m_wlSurface);
     }
 }
 
-// Sizes come in surface coordinates; the picture has a bell for every pixel of
-// the output, so a scaled output gets a buffer of its scale.
-void CWaylandScreen::Configure(int width, int height) {
+// Sizes come in surface coordinates; the drawing surface has a pixel for every
+// pixel of the output, so a scaled output gets a buffer of its scale.
+void CWaylandScreen::OnConfigure(int width, int height) {
     m_configuredWidth = width;
     m_configuredHeight = height;
     const int pixelsWide = width > 0 ? width * m_scale : m_modeWidth;
     const int pixelsHigh = height > 0 ? height * m_scale : m_modeHeight;
     if (pixelsWide <= 0 || pixelsHigh <= 0) {
         std::fprintf(stderr, "lucenta: the compositor gave the picture no size\n");
-        m_state = State::Failed;
+        m_state = WaylandScreenState::Failed;
         return;
     }
-    if (pixelsWide != m_width || pixelsHigh != m_height || !m_ring) {
-        m_width = pixelsWide;
-        m_height = pixelsHigh;
-        m_ring.reset();  // its memory goes before the next is made
-        m_ring = CWaylandSurface::Create(
-            [this](int wide, int rows) { return MakeShmRows(m_globals.shm, m_surface, wide, rows); },
-            [this] { Commit(); }, m_width, m_height);
-        if (!m_ring) {
-            std::fprintf(stderr, "lucenta: cannot share memory for a picture of %dx%d pixels\n", m_width,
-                         m_height);
-            m_state = State::Failed;
-            return;
-        }
-        m_picture.SetUp(*m_ring, m_width, m_height, m_refreshMilliHz);  // the picture starts over
+    wl_surface_set_buffer_scale(m_wlSurface, m_scale);
+    if (pixelsWide == m_width && pixelsHigh == m_height && m_surface) {
+        return;
     }
-    wl_surface_set_buffer_scale(m_surface, m_scale);
-    m_picture.Present();
+    m_width = pixelsWide;
+    m_height = pixelsHigh;
+    m_surface.reset();  // its memory goes before the next is made
+    m_surface = CWaylandSurface::Create(
+        [this](int wide, int rows) { return MakeShmRows(m_globals.shm, m_wlSurface, wide, rows); },
+        [this] { Commit(); }, m_width, m_height);
+    if (!m_surface) {
+        std::fprintf(stderr, "lucenta: cannot share memory for a picture of %dx%d pixels\n", m_width,
+                     m_height);
+        m_state = WaylandScreenState::Failed;
+        return;
+    }
+    m_generation = NextScreenGeneration();  // the loop starts the picture over on it
 }
 
-CWaylandScreen::State CWaylandScreen::GetState() const {
-    return m_ring && m_ring->Failed() ? State::Failed : m_state;
+WaylandScreenState CWaylandScreen::State() const {
+    return m_surface && m_surface->Failed() ? WaylandScreenState::Failed : m_state;
 }
 
-CSaverPicture* CWaylandScreen::Picture() {
-    return m_ring && GetState() == State::Showing ? &m_picture : nullptr;
+ScreenShape CWaylandScreen::Shape() const {
+    const bool shown = m_surface && State() == WaylandScreenState::Showing;
+    return {shown ? m_surface.get() : nullptr, m_width, m_height, m_refreshMilliHz, m_generation};
 }
 
 std::optional<PaceTime> CWaylandScreen::FrameFrom(PaceTime t) const {
@@ -219,7 +221,7 @@ void CWaylandScreen::Commit() {
     if (m_frame != nullptr) {
         wl_callback_destroy(m_frame);  // a configure may present before the frame asked for is done
     }
-    m_frame = wl_surface_frame(m_surface);
+    m_frame = wl_surface_frame(m_wlSurface);
     wl_callback_add_listener(m_frame, &kFrameListener, this);
-    wl_surface_commit(m_surface);
+    wl_surface_commit(m_wlSurface);
 }

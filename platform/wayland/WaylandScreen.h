@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "platform/wayland/WaylandSurface.h"
-#include "shell/SaverLoop.h"
+#include "shell/SaverBackend.h"
 
 struct zwlr_layer_shell_v1;
 struct zwlr_layer_surface_v1;
@@ -27,25 +27,26 @@ struct WaylandGlobals {
     }
 };
 
-// One screen of the Wayland saver: an output and the picture on it, an overlay
+// What a screen of the Wayland saver is in.
+enum class WaylandScreenState {
+    Showing,         // or about to, once the output is described
+    Dismissed,       // the compositor took the layer surface away: nothing is shown again
+    CloseRequested,  // the user asked to close the fullscreen window
+    Failed,          // the surface could not be set up (a line on stderr said why)
+};
+
+// One screen of the Wayland saver: an output and the surface on it, an overlay
 // layer surface anchored to all four edges that takes the keyboard, or else a
 // fullscreen toplevel on the output. The surface is made once the output has
-// described itself; each configure sets the picture up for the size given, at a
-// bell for every pixel of the output, also when its scale or mode changes. A
-// frame is presented when the compositor is ready for one (wl_surface.frame).
+// described itself; each configure that brings a new size makes the drawing
+// surface anew, at a pixel for every pixel of the output, also when its scale or
+// mode changes. A frame is presented when the compositor is ready for one
+// (wl_surface.frame).
 class CWaylandScreen : public ISaverScreen {
   public:
-    enum class State {
-        Showing,         // or about to, once the output is described
-        Dismissed,       // the compositor took the layer surface away: nothing is shown again
-        CloseRequested,  // the user asked to close the fullscreen window
-        Failed,          // the picture could not be set up (a line on stderr said why)
-    };
-
     // The screen of an output just bound, the global `name`; `globals` are the
     // backend's, bound as they come, and outlive the screen.
-    CWaylandScreen(const WaylandGlobals& globals, const SettingsOverrides& settings, std::uint32_t name,
-                   wl_output* output);
+    CWaylandScreen(const WaylandGlobals& globals, std::uint32_t name, wl_output* output);
     ~CWaylandScreen() override;
     CWaylandScreen(const CWaylandScreen&) = delete;
     CWaylandScreen& operator=(const CWaylandScreen&) = delete;
@@ -55,16 +56,16 @@ class CWaylandScreen : public ISaverScreen {
     int SpaceX(int x) const { return m_x + x; }
     int SpaceY(int y) const { return m_y + y; }
     // nullptr before the output is described and once the surface is dismissed.
-    wl_surface* Surface() const { return m_surface; }
-    State GetState() const;
+    wl_surface* WlSurface() const { return m_wlSurface; }
+    WaylandScreenState State() const;
     // Losing the keyboard ends a toplevel only: a layer surface keeps it while it is there.
     bool EndsOnKeyboardLeave() const { return m_toplevel != nullptr; }
     // Asks the compositor for the keyboard again (another output that had it has gone).
     void AskForKeyboard();
-    // Lets the surface go that the compositor took away.
-    void Dismiss();
+    // After a pump's events: the surface that the compositor took away is let go.
+    void Settle();
 
-    CSaverPicture* Picture() override;
+    ScreenShape Shape() const override;
     bool ReadyForFrame() const override { return m_frame == nullptr; }
     std::optional<PaceTime> FrameFrom(PaceTime t) const override;
 
@@ -74,7 +75,7 @@ class CWaylandScreen : public ISaverScreen {
     void CreateLayerSurface();
     void CreateToplevel();
     void DestroySurface();
-    void Configure(int width, int height);
+    void OnConfigure(int width, int height);
     void Commit();
 
     static const wl_output_listener kOutputListener;
@@ -86,13 +87,13 @@ class CWaylandScreen : public ISaverScreen {
     const WaylandGlobals& m_globals;
     std::uint32_t m_name;
     wl_output* m_output;
-    CSaverPicture m_picture;
-    wl_surface* m_surface = nullptr;
+    wl_surface* m_wlSurface = nullptr;
     zwlr_layer_surface_v1* m_layer = nullptr;
     xdg_surface* m_xdgSurface = nullptr;
     xdg_toplevel* m_toplevel = nullptr;
-    wl_callback* m_frame = nullptr;  // a frame asked for and not yet done
-    std::unique_ptr<CWaylandSurface> m_ring;
+    wl_callback* m_frame = nullptr;              // a frame asked for and not yet done
+    std::unique_ptr<CWaylandSurface> m_surface;  // what is drawn on, in shared memory
+    unsigned m_generation = 0;
     // The output as it describes itself.
     int m_x = 0;
     int m_y = 0;
@@ -102,9 +103,9 @@ class CWaylandScreen : public ISaverScreen {
     std::int64_t m_refreshMilliHz = 0;
     int m_configuredWidth = 0;  // the size of the last configure, in surface coordinates
     int m_configuredHeight = 0;
-    int m_width = 0;  // of the picture, in pixels
+    int m_width = 0;  // of the drawing surface, in pixels
     int m_height = 0;
     int m_toplevelWidth = 0;  // the size of the toplevel's configure under way
     int m_toplevelHeight = 0;
-    State m_state = State::Showing;
+    WaylandScreenState m_state = WaylandScreenState::Showing;
 };

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "platform/x11/X11Events.h"
 #include "platform/x11/X11Monitors.h"
 
 namespace {
@@ -60,14 +61,6 @@ Cursor CreateInvisibleCursor(Display* display, Window window) {
     return cursor;
 }
 
-// A focus move that a grab causes or that happens while one is held, or one that
-// stays inside the window or goes to the pointer's root, is not the focus going
-// to another window.
-bool LosesFocus(const XFocusChangeEvent& focus) {
-    return focus.mode == NotifyNormal && focus.detail != NotifyInferior && focus.detail != NotifyPointer &&
-           focus.detail != NotifyPointerRoot;
-}
-
 bool SameArea(const XRectangle& a, const XRectangle& b) {
     return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
 }
@@ -85,9 +78,8 @@ bool CX11Screen::AWindowWentAway() {
     return gone;
 }
 
-std::unique_ptr<CX11Screen> CX11Screen::Cover(Display* display, const XRectangle& area, bool takesInput,
-                                              const SettingsOverrides& settings) {
-    std::unique_ptr<CX11Screen> screen(new CX11Screen(display, settings));
+std::unique_ptr<CX11Screen> CX11Screen::Cover(Display* display, const XRectangle& area, bool takesInput) {
+    std::unique_ptr<CX11Screen> screen(new CX11Screen(display));
     screen->m_bTakesInput = takesInput;
     if (!screen->CreateOwnWindow(area)) {
         return nullptr;
@@ -96,9 +88,8 @@ std::unique_ptr<CX11Screen> CX11Screen::Cover(Display* display, const XRectangle
     return screen;
 }
 
-std::unique_ptr<CX11Screen> CX11Screen::Lend(Display* display, Window window,
-                                             const SettingsOverrides& settings) {
-    std::unique_ptr<CX11Screen> screen(new CX11Screen(display, settings));
+std::unique_ptr<CX11Screen> CX11Screen::Lend(Display* display, Window window) {
+    std::unique_ptr<CX11Screen> screen(new CX11Screen(display));
     screen->m_bLent = true;
     screen->m_window = window;
     TrackDrawnWindow(window);
@@ -166,8 +157,8 @@ bool CX11Screen::Attach(Visual* visual, int depth, int width, int height) {
     return SetUp(width, height);
 }
 
-// The picture starts over, from the background, at a new size; its frames are
-// those of the display that shows the window's centre.
+// A new surface for a new size (the loop starts the picture over on it); its
+// frames are those of the display that shows the window's centre.
 bool CX11Screen::SetUp(int width, int height) {
     m_width = m_pendingWidth = width;
     m_height = m_pendingHeight = height;
@@ -182,10 +173,14 @@ bool CX11Screen::SetUp(int width, int height) {
     Window child = None;
     XTranslateCoordinates(m_display, m_window, DefaultRootWindow(m_display), width / 2, height / 2, &x, &y,
                           &child);
-    const std::int64_t refresh = RefreshMilliHzAt(m_display, x, y);
-    m_picture.SetUp(*m_surface, width, height, refresh);
-    m_frames = CFrameClock(refresh, PaceNow());
+    m_refreshMilliHz = RefreshMilliHzAt(m_display, x, y);
+    m_frames = CFrameClock(m_refreshMilliHz, PaceNow());
+    m_generation = NextScreenGeneration();
     return true;
+}
+
+ScreenShape CX11Screen::Shape() const {
+    return {m_bShown ? m_surface.get() : nullptr, m_width, m_height, m_refreshMilliHz, m_generation};
 }
 
 void CX11Screen::MoveTo(const XRectangle& area) {
@@ -195,7 +190,7 @@ void CX11Screen::MoveTo(const XRectangle& area) {
     }
 }
 
-void CX11Screen::Dispatch(const XEvent& event, CSaverEndJudge& judge) {
+void CX11Screen::Dispatch(const XEvent& event, std::vector<SaverEvent>& events) {
     switch (event.type) {
         case ConfigureNotify:
             m_pendingWidth = event.xconfigure.width;
@@ -205,7 +200,7 @@ void CX11Screen::Dispatch(const XEvent& event, CSaverEndJudge& judge) {
             OnExpose(event.xexpose);
             break;
         case DestroyNotify:
-            judge.Notice(SaverEvent::Of(SaverEvent::Kind::ScreenGone));
+            events.push_back(SaverEvent::Of(SaverEvent::Kind::ScreenGone));
             break;
         case MapNotify:
             if (m_bTakesInput) {
@@ -213,30 +208,9 @@ void CX11Screen::Dispatch(const XEvent& event, CSaverEndJudge& judge) {
             }
             break;
         default:
-            if (!m_bLent) {
-                OnInput(event, judge);
+            if (auto input = m_bLent ? std::nullopt : InputEventOf(event, m_bKeyboardGrabbed)) {
+                events.push_back(*input);
             }
-            break;
-    }
-}
-
-void CX11Screen::OnInput(const XEvent& event, CSaverEndJudge& judge) {
-    switch (event.type) {
-        case KeyPress:
-            judge.Notice(SaverEvent::Key());
-            break;
-        case ButtonPress:
-            judge.Notice(SaverEvent::Button());
-            break;
-        case MotionNotify:
-            judge.Notice(SaverEvent::Move(event.xmotion.x_root, event.xmotion.y_root));
-            break;
-        case FocusOut:
-            if (LosesFocus(event.xfocus)) {
-                judge.Notice(SaverEvent::FocusLost(m_bKeyboardGrabbed));
-            }
-            break;
-        default:
             break;
     }
 }
@@ -247,7 +221,7 @@ void CX11Screen::OnInput(const XEvent& event, CSaverEndJudge& judge) {
 // changes. Every exposed area is filled with the background first.
 void CX11Screen::OnExpose(const XExposeEvent& expose) {
     if (m_surface) {
-        m_surface->FillArea(expose.x, expose.y, expose.width, expose.height, m_picture.Canvas().Background());
+        m_surface->FillExposed(expose.x, expose.y, expose.width, expose.height);
     }
     const bool sameExposure = m_nExposuresLeft > 0;
     m_nExposuresLeft = expose.count;
@@ -264,10 +238,10 @@ bool CX11Screen::TakeExposure() {
     return exposed;
 }
 
-void CX11Screen::Settle(CSaverEndJudge& judge) {
+void CX11Screen::Settle(std::vector<SaverEvent>& events) {
     if ((m_pendingWidth != m_width || m_pendingHeight != m_height) &&
         !SetUp(m_pendingWidth, m_pendingHeight)) {
-        judge.Notice(SaverEvent::Of(SaverEvent::Kind::SetupFailed));
+        events.push_back(SaverEvent::Of(SaverEvent::Kind::SetupFailed));
     }
     if (m_bGrabbing && std::chrono::steady_clock::now() >= m_nextGrab) {
         TryGrabs();

@@ -4,27 +4,26 @@
 
 #include <chrono>
 #include <memory>
+#include <vector>
 
 #include "platform/x11/X11Surface.h"
 #include "shell/SaverEnd.h"
-#include "shell/SaverLoop.h"
+#include "shell/SaverBackend.h"
 
 // One screen of the X11 saver. Either a window of its own over a monitor, above
-// all others, with an invisible pointer, whose input it passes to the judge (the
-// one that takes the input also takes the focus and the keyboard and pointer
-// grabs, as screen lockers do); or a window that xscreensaver lends it, whose
-// input and life are the lender's. The picture is set up for every size the
-// window takes, shown from the first exposure of a window of its own (at once in
-// a lent one), and its frames are timed on the display that shows its centre.
+// all others, with an invisible pointer, whose input it tells (the one that takes
+// the input also takes the focus and the keyboard and pointer grabs, as screen
+// lockers do); or a window that xscreensaver lends it, whose input and life are
+// the lender's. Its surface is made anew for every size the window takes; it is
+// shown from the first exposure of a window of its own (at once in a lent one),
+// and its frames are timed on the display that shows its centre.
 class CX11Screen : public ISaverScreen {
   public:
     // A window of its own over `area`, mapped; nullptr, with a line on stderr,
-    // when the picture cannot be set up.
-    static std::unique_ptr<CX11Screen> Cover(Display* display, const XRectangle& area, bool takesInput,
-                                             const SettingsOverrides& settings);
+    // when nothing can be drawn on it.
+    static std::unique_ptr<CX11Screen> Cover(Display* display, const XRectangle& area, bool takesInput);
     // The lent window; nullptr, with a line on stderr, when nothing can be drawn in it.
-    static std::unique_ptr<CX11Screen> Lend(Display* display, Window window,
-                                            const SettingsOverrides& settings);
+    static std::unique_ptr<CX11Screen> Lend(Display* display, Window window);
     ~CX11Screen() override;
     CX11Screen(const CX11Screen&) = delete;
     CX11Screen& operator=(const CX11Screen&) = delete;
@@ -39,28 +38,26 @@ class CX11Screen : public ISaverScreen {
     Window Id() const { return m_window; }
     // Moves a window of its own over the monitor's new place and size.
     void MoveTo(const XRectangle& area);
-    // One event of the window; what it means for the saver goes to the judge.
-    void Dispatch(const XEvent& event, CSaverEndJudge& judge);
+    // One event of the window; what it means for the saver goes to `events`.
+    void Dispatch(const XEvent& event, std::vector<SaverEvent>& events);
     // Whether a window of its own was exposed since the last call, once shown:
     // another window passed over the picture, or the screen changed beneath it.
     bool TakeExposure();
-    // After a pump's events: the picture set up for the last size seen, the grabs tried again.
-    void Settle(CSaverEndJudge& judge);
+    // After a pump's events: the surface made for the last size seen, the grabs tried again.
+    void Settle(std::vector<SaverEvent>& events);
 
-    CSaverPicture* Picture() override { return m_bShown ? &m_picture : nullptr; }
+    ScreenShape Shape() const override;
     bool ReadyForFrame() const override { return true; }  // the server queues what is presented
     std::optional<PaceTime> FrameFrom(PaceTime t) const override { return m_frames.DeadlineFrom(t); }
 
   private:
-    CX11Screen(Display* display, const SettingsOverrides& settings)
-        : m_display(display), m_picture(settings) {}
+    explicit CX11Screen(Display* display) : m_display(display) {}
     bool CreateOwnWindow(const XRectangle& area);
     // The window's visual, depth and size; false, with a line on stderr, when
     // nothing can be drawn on it.
     bool Attach(Visual* visual, int depth, int width, int height);
     bool SetUp(int width, int height);
     void OnExpose(const XExposeEvent& expose);
-    void OnInput(const XEvent& event, CSaverEndJudge& judge);
     void OnMapped();
     void TryGrabs();
 
@@ -76,7 +73,8 @@ class CX11Screen : public ISaverScreen {
     int m_pendingWidth = 0;
     int m_pendingHeight = 0;
     std::unique_ptr<CX11Surface> m_surface;
-    CSaverPicture m_picture;
+    std::int64_t m_refreshMilliHz = 0;
+    unsigned m_generation = 0;
     CFrameClock m_frames{0, PaceTime(0)};
     bool m_bShown = false;
     int m_nExposuresLeft = 0;  // further Expose events of the same exposure

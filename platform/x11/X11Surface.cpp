@@ -76,6 +76,7 @@ CX11Surface::CX11Surface(Display* display, Drawable window, Visual* visual, int 
     BuildChannel(visual->red_mask, m_red);
     BuildChannel(visual->green_mask, m_green);
     BuildChannel(visual->blue_mask, m_blue);
+    m_background = PixelOf(0);  // black until the picture fills it
 }
 
 bool CX11Surface::CreateImage(Visual* visual, int depth) {
@@ -228,19 +229,23 @@ void CX11Surface::CountPresented(int rows) {
 
 void CX11Surface::Fill(PackedColour colour) {
     m_pending = 0;
-    const unsigned long pixel = PixelOf(colour);
+    m_background = PixelOf(colour);
     for (int x = 0; x < m_width; ++x) {
-        PutPixel(x, m_row, pixel);
+        PutPixel(x, m_row, m_background);
     }
-    FillArea(0, 0, m_width, m_height, colour);
+    FillArea(0, 0, m_width, m_height, m_background);
 }
 
-void CX11Surface::FillArea(int x, int y, int width, int height, PackedColour colour) {
+void CX11Surface::FillExposed(int x, int y, int width, int height) {
+    FillArea(x, y, width, height, m_background);
+}
+
+void CX11Surface::FillArea(int x, int y, int width, int height, unsigned long pixel) {
     if (width <= 0 || height <= 0) {
         return;
     }
     Present();
-    XSetForeground(m_display, m_gc, PixelOf(colour));
+    XSetForeground(m_display, m_gc, pixel);
     XFillRectangle(m_display, m_window, m_gc, x, y, static_cast<unsigned>(width),
                    static_cast<unsigned>(height));
 }

@@ -40,8 +40,9 @@ class CX11Surface : public IDrawingSurface {
     void ScrollUp() override;
     void Fill(PackedColour colour) override;
     void Present() override;
-    // Fills a part of the window (an exposed area) with the colour.
-    void FillArea(int x, int y, int width, int height, PackedColour colour);
+    // Fills a part of the window (an exposed area) with the colour the surface was
+    // last filled with (the picture's background).
+    void FillExposed(int x, int y, int width, int height);
 
   private:
     CX11Surface(Display* display, Drawable window, Visual* visual, int depth, int width, int height);
@@ -56,6 +57,7 @@ class CX11Surface : public IDrawingSurface {
         return m_image->data + static_cast<std::ptrdiff_t>(row) * m_image->bytes_per_line;
     }
     void PutRows(int firstRow, int count, int y);
+    void FillArea(int x, int y, int width, int height, unsigned long pixel);
     void CountPresented(int rows);
 
     Display* m_display;
@@ -75,4 +77,5 @@ class CX11Surface : public IDrawingSurface {
     // the bits of the depth outside them (alpha) are set opaque.
     std::array<unsigned long, 256> m_red{}, m_green{}, m_blue{};
     unsigned long m_opaque = 0;
+    unsigned long m_background = 0;  // the last fill's pixel
 };

@@ -24,11 +24,12 @@ class CountingSurface : public IDrawingSurface {
   public:
     void SetPixel(int, int, PackedColour) override {}
     void ScrollUp() override { ++rows; }
-    void Fill(PackedColour) override {}
+    void Fill(PackedColour) override { ++fills; }
     void Present() override { ++frames; }
 
     int rows = 0;
     int frames = 0;
+    int fills = 0;  // each a picture started over
 };
 
 // A screen whose frames come at a refresh rate (as an X server's), or one that
@@ -39,7 +40,7 @@ class FakeScreen : public ISaverScreen {
     FakeScreen(std::int64_t refreshMilliHz, bool asked) : m_refresh(refreshMilliHz), m_bAsked(asked) {}
 
     void Show(PaceTime now) {
-        m_picture.SetUp(m_surface, 8, kHeight, m_refresh);
+        m_generation = NextScreenGeneration();
         m_clock = CFrameClock(m_refresh, now);
     }
     // The display asks for the next frame one period after a present.
@@ -51,7 +52,10 @@ class FakeScreen : public ISaverScreen {
         m_bReady = now >= m_askAt;
     }
 
-    CSaverPicture* Picture() override { return m_picture.Shown() ? &m_picture : nullptr; }
+    ScreenShape Shape() const override {
+        return {m_generation != 0 ? const_cast<CountingSurface*>(&m_surface) : nullptr, 8, kHeight, m_refresh,
+                m_generation};
+    }
     bool ReadyForFrame() const override { return !m_bAsked || m_bReady; }
     std::optional<PaceTime> FrameFrom(PaceTime t) const override {
         if (m_bAsked) {
@@ -61,6 +65,7 @@ class FakeScreen : public ISaverScreen {
     }
 
     int Rows() const { return m_surface.rows; }
+    int Fills() const { return m_surface.fills; }
     int Frames() const { return m_surface.frames; }
     // When the display will ask for the next frame; std::nullopt when it has.
     std::optional<PaceTime> AskAt() const {
@@ -71,7 +76,7 @@ class FakeScreen : public ISaverScreen {
     std::int64_t m_refresh;
     bool m_bAsked;
     CountingSurface m_surface;
-    CSaverPicture m_picture{SettingsOverrides{}};
+    unsigned m_generation = 0;  // none until shown
     CFrameClock m_clock{0, PaceTime(0)};
     int m_framesSeen = 0;
     PaceTime m_askAt{0};
@@ -85,7 +90,8 @@ class FakeBackend : public ISaverBackend {
   public:
     std::vector<std::unique_ptr<FakeScreen>> screens;
     std::map<PaceTime, SaverEvent> script;
-    std::multimap<PaceTime, std::size_t> shows;  // when each screen is shown
+    std::multimap<PaceTime, std::size_t> shows;  // when each screen is shown (again: set up anew)
+    std::map<PaceTime, std::size_t> drops;       // when a screen goes (its index then)
     PaceTime stallAt{-1};                        // a wait that reaches this time lasts `stall` longer
     PaceTime stall{0};
     PaceTime end = seconds(1);
@@ -105,21 +111,25 @@ class FakeBackend : public ISaverBackend {
         return all;
     }
 
-    void Pump(CSaverEndJudge& judge) override {
+    void Pump(std::vector<SaverEvent>& events) override {
         ++pumps;
         for (auto show = shows.begin(); show != shows.end() && show->first <= now;) {
             screens[show->second]->Show(now);
             show = shows.erase(show);
         }
+        for (auto drop = drops.begin(); drop != drops.end() && drop->first <= now;) {
+            screens.erase(screens.begin() + static_cast<std::ptrdiff_t>(drop->second));
+            drop = drops.erase(drop);
+        }
         for (auto event = script.begin(); event != script.end() && event->first <= now;) {
-            judge.Notice(event->second);
+            events.push_back(event->second);
             event = script.erase(event);
         }
         for (const auto& screen : screens) {
             screen->Tick(now);
         }
         if (now >= end || pumps >= maxPumps) {
-            judge.Notice(SaverEvent::Of(SaverEvent::Kind::Signal));
+            events.push_back(SaverEvent::Of(SaverEvent::Kind::Signal));
         }
     }
 
@@ -150,7 +160,7 @@ class FakeBackend : public ISaverBackend {
 };
 
 int RunLoop(FakeBackend& backend, int speed) {
-    return CSaverLoop(speed, backend.Clock()).Run(backend);
+    return CSaverLoop({speed, {}}, backend.Clock()).Run(backend);
 }
 
 }  // namespace
@@ -242,6 +252,21 @@ TEST(SaverLoop, NothingIsDrawnBeforeAScreenIsShownAndAStallIsNotRacedThrough) {
     stalled.end = seconds(6);
     EXPECT_EQ(RunLoop(stalled, 60), 0);
     EXPECT_NEAR(stalled.screens[0]->Rows(), 61, 3) << "half a second, one row for the stall, half a second";
+}
+
+TEST(SaverLoop, APictureStartsOverWhenItsScreenIsSetUpAnewAndGoesWithIt) {
+    RegistrySandbox sandbox;
+    FakeBackend backend;
+    for (int k = 0; k < 2; ++k) {
+        backend.screens.push_back(std::make_unique<FakeScreen>(k60Hz, false));
+        backend.shows.emplace(PaceTime(0), k);
+    }
+    backend.shows.emplace(milliseconds(400), 1);  // a new size, say
+    backend.drops.emplace(milliseconds(600), 0);  // an output unplugged: the other is screen 0 from then on
+    EXPECT_EQ(RunLoop(backend, 60), 0);
+    ASSERT_EQ(backend.screens.size(), 1u);
+    EXPECT_EQ(backend.screens[0]->Fills(), 2) << "set up at the start and again at 400 ms";
+    EXPECT_NEAR(backend.screens[0]->Rows(), 60, 2) << "drawn on all the while";
 }
 
 TEST(SaverLoop, TheJudgeEndsTheRunWithItsStatus) {

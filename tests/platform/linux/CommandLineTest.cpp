@@ -56,6 +56,11 @@ SettingsOverrides With(void (*change)(SettingsOverrides&)) {
     return settings;
 }
 
+// The programs that a case names; every program where it names none.
+std::vector<Program> ProgramsOf(const std::vector<Program>& named) {
+    return named.empty() ? std::vector<Program>(std::begin(kEveryProgram), std::end(kEveryProgram)) : named;
+}
+
 void ExpectSame(const Parsed& parsed, const Parsed& expected, const std::string& line) {
     EXPECT_EQ(parsed.speed, expected.speed) << line;
     EXPECT_EQ(parsed.forceX11, expected.forceX11) << line;
@@ -102,9 +107,7 @@ TEST(CommandLine, EachOptionMeansTheSameInEveryProgram) {
          {Program::Saver}},
     };
     for (const auto& c : cases) {
-        for (const Program program :
-             c.programs.empty() ? std::vector<Program>(std::begin(kEveryProgram), std::end(kEveryProgram))
-                                : c.programs) {
+        for (const Program program : ProgramsOf(c.programs)) {
             const std::string line = NameOf(program) + (" " + testing::PrintToString(c.words));
             std::string error;
             std::vector<std::string> passedOn;
@@ -154,9 +157,7 @@ TEST(CommandLine, ABadValueOrWordGetsOneLineNamingItAndWhatIsTaken) {
         {{"stray"}, "unexpected word 'stray'", "", {Program::Render, Program::Idle}},
     };
     for (const auto& c : cases) {
-        for (const Program program :
-             c.programs.empty() ? std::vector<Program>(std::begin(kEveryProgram), std::end(kEveryProgram))
-                                : c.programs) {
+        for (const Program program : ProgramsOf(c.programs)) {
             const std::string line = NameOf(program) + (" " + testing::PrintToString(c.words));
             std::string error;
             EXPECT_FALSE(Parse(program, c.words, error).has_value()) << line;

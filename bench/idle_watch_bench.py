@@ -20,6 +20,7 @@ import time
 here = os.path.dirname(os.path.abspath(__file__))
 sys.path[:0] = [here, os.path.join(here, "..", "tests", "e2e")]
 from screen_rows import cpu_seconds  # noqa: E402
+import x11_window  # noqa: E402
 from x11_window import image_rows  # noqa: E402
 
 lucenta = os.path.abspath(sys.argv[1])
@@ -27,12 +28,9 @@ seconds = float(sys.argv[2]) if len(sys.argv) > 2 else 60.0
 rounds = int(sys.argv[3]) if len(sys.argv) > 3 else 5
 MINUTES, IDLE = "0.05", 3.0
 
-x11 = ctypes.CDLL(ctypes.util.find_library("X11"))
+# Xlib as the tests' window helper loads it; XTest for the input.
+x11 = x11_window._x
 xtst = ctypes.CDLL(ctypes.util.find_library("Xtst"))
-x11.XOpenDisplay.restype = ctypes.c_void_p
-x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
-x11.XDefaultRootWindow.restype = ctypes.c_ulong
-x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
 x11.XDisplayWidth.argtypes = x11.XDisplayHeight.argtypes = [ctypes.c_void_p, ctypes.c_int]
 x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
 xtst.XTestFakeMotionEvent.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int, ctypes.c_int, ctypes.c_ulong]

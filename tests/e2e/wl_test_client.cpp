@@ -13,6 +13,7 @@
 #include <unistd.h>
 #include <wayland-client.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -119,14 +120,8 @@ bool Activity(Globals& g) {
     return true;
 }
 
-// The pointer's step at argv[k] (with its arguments); false when the compositor has no virtual pointers.
-bool Point(Globals& g, const std::string& step, char** argv, int& k) {
-    if (g.pointer == nullptr) {
-        if (Lacks(g.pointerManager, "virtual pointers")) {
-            return false;
-        }
-        g.pointer = zwlr_virtual_pointer_manager_v1_create_virtual_pointer(g.pointerManager, g.seat);
-    }
+// The pointer's step at argv[k] (with its arguments).
+void Point(Globals& g, const std::string& step, char** argv, int& k) {
     if (step == "move") {
         zwlr_virtual_pointer_v1_motion(g.pointer, Milliseconds(), wl_fixed_from_int(std::atoi(argv[k + 1])),
                                        wl_fixed_from_int(std::atoi(argv[k + 2])));
@@ -137,15 +132,26 @@ bool Point(Globals& g, const std::string& step, char** argv, int& k) {
         zwlr_virtual_pointer_v1_button(g.pointer, Milliseconds(), BTN_LEFT, WL_POINTER_BUTTON_STATE_RELEASED);
     }
     zwlr_virtual_pointer_v1_frame(g.pointer);
-    return true;
 }
 
+// The pointer comes first, so that the compositor and its clients know of it
+// by the time the steps move it: the seat has it from the start.
 bool RunSteps(Globals& g, int argc, char** argv) {
+    const bool points = std::any_of(argv + 1, argv + argc, [](const char* step) {
+        return std::strcmp(step, "move") == 0 || std::strcmp(step, "click") == 0;
+    });
+    if (points && Lacks(g.pointerManager, "virtual pointers")) {
+        return false;
+    }
+    if (points) {
+        g.pointer = zwlr_virtual_pointer_manager_v1_create_virtual_pointer(g.pointerManager, g.seat);
+        wl_display_roundtrip(g.display);
+    }
     for (int k = 1; k < argc; ++k) {
         const std::string step = argv[k];
         bool done = true;
         if ((step == "move" && k + 2 < argc) || step == "click") {
-            done = Point(g, step, argv, k);
+            Point(g, step, argv, k);
         } else if (step == "wait" && k + 1 < argc) {
             usleep(static_cast<useconds_t>(std::atoi(argv[++k]) * 1000));
         } else if (step == "inhibit" || step == "activity") {

@@ -72,6 +72,14 @@ class Desktop:
             raise RuntimeError(f"the {role} stand-in did not start")
         return peer
 
+    def compositor(self, socket, *command, **extra):
+        """Starts a Wayland compositor of the desktop and waits for its socket; whether it came."""
+        self.start(*command, **extra)
+        runtime = self.env["XDG_RUNTIME_DIR"]
+        came = check(f"{self.name} starts", wait_for(lambda: socket in os.listdir(runtime), 20), os.listdir(runtime))
+        self.env["WAYLAND_DISPLAY"] = socket
+        return came
+
     def watch(self, *extra_words, **extra):
         return self.start(self.lucenta, "--idle", MINUTES, *extra_words, **extra)
 
@@ -222,11 +230,9 @@ def test_sway():
         config = os.path.join(desktop.root, "sway.conf")
         with open(config, "w") as out:
             out.write("xwayland disable\noutput HEADLESS-1 mode --custom 640x480@60Hz\n")
-        desktop.start("sway", "-c", config, WLR_BACKENDS="headless", WLR_RENDERER="pixman", WLR_LIBINPUT_NO_DEVICES="1")
-        runtime = desktop.env["XDG_RUNTIME_DIR"]
-        if not check("sway starts", wait_for(lambda: "wayland-1" in os.listdir(runtime), 10), os.listdir(runtime)):
+        if not desktop.compositor("wayland-1", "sway", "-c", config, WLR_BACKENDS="headless", WLR_RENDERER="pixman",
+                                  WLR_LIBINPUT_NO_DEVICES="1"):
             return
-        desktop.env["WAYLAND_DISPLAY"] = "wayland-1"
         watcher, started = desktop.watch(), time.monotonic()
         key = lambda: desktop.run("wtype", "-s", "100", "-k", "a")
         idle_cycle(desktop, watcher, started, key)
@@ -262,11 +268,9 @@ def test_kwin():
     desktop = Desktop("kwin")
     try:
         kwin = copy_for_nobody("/usr/bin/kwin_wayland", desktop.root)  # the original has file capabilities
-        desktop.start(kwin, "--virtual", "--no-lockscreen", "--socket", "wl-kwin", "--width", "800", "--height", "600")
-        runtime = desktop.env["XDG_RUNTIME_DIR"]
-        if not check("kwin starts", wait_for(lambda: "wl-kwin" in os.listdir(runtime), 20), os.listdir(runtime)):
+        if not desktop.compositor("wl-kwin", kwin, "--virtual", "--no-lockscreen", "--socket", "wl-kwin", "--width",
+                                  "800", "--height", "600"):
             return
-        desktop.env["WAYLAND_DISPLAY"] = "wl-kwin"
         watcher, started = desktop.watch(), time.monotonic()
         activity = lambda: desktop.run(desktop.client, "activity")
         idle_cycle(desktop, watcher, started, activity)
@@ -282,18 +286,14 @@ def test_mutter():
     desktop = Desktop("mutter")
     try:
         session = desktop.peer("session")  # gnome-session's stand-in, there before mutter asks it
-        desktop.start("mutter", "--headless", "--wayland", "--no-x11", "--virtual-monitor", "800x600",
-                      "--wayland-display", "wl-mutter", MUTTER_DEBUG_RESET_IDLETIME="1")
-        if not check("mutter starts", wait_for(lambda: desktop.run("gdbus", "introspect", "--session", "--dest",
-                                                                   "org.gnome.Mutter.IdleMonitor", "--object-path",
-                                                                   "/org/gnome/Mutter/IdleMonitor/Core").returncode == 0,
-                                               20, 0.2)):
+        if not desktop.compositor("wl-mutter", "mutter", "--headless", "--wayland", "--no-x11", "--virtual-monitor",
+                                  "800x600", "--wayland-display", "wl-mutter", MUTTER_DEBUG_RESET_IDLETIME="1"):
             return
-        desktop.env["WAYLAND_DISPLAY"] = "wl-mutter"
+        monitor = lambda what, *words: desktop.run("gdbus", what, "--session", "--dest", "org.gnome.Mutter.IdleMonitor",
+                                                   "--object-path", "/org/gnome/Mutter/IdleMonitor/Core", *words)
+        wait_for(lambda: monitor("introspect").returncode == 0, 20, 0.2)  # on the bus a moment after the socket
         watcher, started = desktop.watch(), time.monotonic()
-        reset = lambda: desktop.run("gdbus", "call", "--session", "--dest", "org.gnome.Mutter.IdleMonitor",
-                                    "--object-path", "/org/gnome/Mutter/IdleMonitor/Core", "--method",
-                                    "org.gnome.Mutter.IdleMonitor.ResetIdletime")
+        reset = lambda: monitor("call", "--method", "org.gnome.Mutter.IdleMonitor.ResetIdletime")
         idle_cycle(desktop, watcher, started, reset)
         held_off(desktop, watcher, "gnome-session's idle inhibitor (flag 8)", lambda: do(session, "gsm-inhibit"),
                  lambda: do(session, "gsm-uninhibit"))
@@ -305,11 +305,10 @@ def test_mutter():
 def test_weston():
     desktop = Desktop("weston")
     try:
-        desktop.start("weston", "--backend=headless-backend.so", "--socket=wl-weston", "--idle-time=0")
-        runtime = desktop.env["XDG_RUNTIME_DIR"]
-        if not check("weston starts", wait_for(lambda: "wl-weston" in os.listdir(runtime), 20), os.listdir(runtime)):
+        if not desktop.compositor("wl-weston", "weston", "--backend=headless-backend.so", "--socket=wl-weston",
+                                  "--idle-time=0"):
             return
-        watcher = desktop.watch(WAYLAND_DISPLAY="wl-weston")
+        watcher = desktop.watch()
         status = ended(watcher, 10)
         check("weston, which reports no idle time: status 1 and one line that says what is missing",
               status == 1 and watcher.output().count("\n") == 1 and "no idle time" in watcher.output(),

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "platform/x11/X11Surface.h"
-#include "shell/SaverEnd.h"
 #include "shell/SaverBackend.h"
+#include "shell/SaverEnd.h"
 
 // One screen of the X11 saver. Either a window of its own over a monitor, above
 // all others, with an invisible pointer, whose input it tells (the one that takes

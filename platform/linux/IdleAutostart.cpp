@@ -16,7 +16,7 @@ namespace {
 
 constexpr std::size_t kMaxEntrySize = 64 * 1024;
 
-// The folders of the path, created as the autostart specification has them (0700).
+// The folders of the path, made readable by the user alone (0700), as desktops make them.
 bool MakeFolders(const std::string& path) {
     for (std::size_t slash = path.find('/', 1); slash != std::string::npos;
          slash = path.find('/', slash + 1)) {

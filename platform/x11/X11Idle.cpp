@@ -3,17 +3,12 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/sync.h>
-#include <unistd.h>
 
-#include <cstdio>
 #include <cstring>
 
-namespace {
+#include "platform/x11/X11Screen.h"
 
-extern "C" int OnIdleDisplayLost(Display*) {
-    std::fprintf(stderr, "lucenta: the connection to the X server was lost\n");
-    _exit(1);
-}
+namespace {
 
 // xscreensaver marks its own window, a child of the root window, with its version.
 bool XscreensaverRuns(Display* display) {
@@ -154,7 +149,7 @@ std::unique_ptr<IIdleSource> OpenX11Idle(X11IdleRefusal& refusal) {
         refusal = X11IdleRefusal::NoDisplay;
         return nullptr;
     }
-    XSetIOErrorHandler(OnIdleDisplayLost);
+    CX11Screen::HandleXErrors();  // a lost display ends the watcher with a line and status 1
     int eventBase = 0;
     int errorBase = 0;
     int major = 0;

@@ -161,6 +161,7 @@ TEST(Settings, MethodsAreNamedByTheirNumberOrTheirName) {
         {"plain", std::nullopt},
         {"plain  hunt", std::nullopt},
         {"99999999999", std::nullopt},
+        {"plain_hunt", std::nullopt},
     };
     for (const auto& [text, index] : cases) {
         EXPECT_EQ(MethodIndexNamed(text), index) << text;

@@ -39,6 +39,7 @@ class Desktop:
             os.chmod(folder, mode)
         self.lucenta = copy_for_nobody(lucenta, self.root)
         self.client = copy_for_nobody(test_client, self.root)
+        self.peers = copy_for_nobody(PEERS, self.root)  # the source tree may lie where nobody cannot read
         self.env = {"PATH": "/usr/bin:/bin", "HOME": self.home, "XDG_RUNTIME_DIR": runtime,
                     "XDG_CONFIG_HOME": os.path.join(self.home, ".config")}
         self.env["DBUS_SESSION_BUS_ADDRESS"] = self.bus()
@@ -65,7 +66,7 @@ class Desktop:
         """A stand-in of dbus_peers.py on the session bus (the system bus for "system"); its commands by `do`."""
         if role == "system":
             extra["DBUS_SESSION_BUS_ADDRESS"] = self.env["DBUS_SYSTEM_BUS_ADDRESS"]
-        peer = subprocess.Popen(self.command("/usr/bin/python3", PEERS, role, **extra), stdin=subprocess.PIPE,
+        peer = subprocess.Popen(self.command("/usr/bin/python3", self.peers, role, **extra), stdin=subprocess.PIPE,
                                 stdout=subprocess.PIPE, text=True)
         self.processes.append(peer)
         if peer.stdout.readline().strip() != "ready":

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/gtk/GtkPreview.h"
+#include "platform/linux/IdleAutostart.h"
 #include "settings/SettingsDialog.h"
 
 // The settings dialog in GTK 3: the dialog's template laid out in pixels from the
@@ -74,7 +75,8 @@ class CGtkSettingsDlg {
     GtkWidget* m_listMenu = nullptr;
     CGtkPreview m_preview;
     std::array<GtkWidget*, 7> m_tabOrder{};  // the controls' widgets, in Tab order
-    bool m_bIdleEntry = false;               // the autostart entry starts the watcher
+    std::string m_idleEntry;                 // the autostart entry's text as read, "" for none
+    IdleAutostartState m_idleShown;          // what the idle row showed of it
     bool m_bOpen = false;
     bool m_bTakingFocus = false;   // the list is taking the focus: its selection changes are GTK's
     bool m_bHadSelection = false;  // whether it had a selection before

@@ -5,12 +5,15 @@
 #include <gio/gio.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/gtk/GtkSettingsDlg.h"
 #include "platform/linux/IdleAutostart.h"
+#include "platform/linux/IdleMinutes.h"
 #include "platform/posix/RunningProgram.h"
 
 namespace {
@@ -75,19 +78,23 @@ std::string LucentaProgram() {
                                                            : folder + LUCENTA_FROM_SETTINGS;
 }
 
-// Runs `lucenta --idle WORD`: a new watcher in a session of its own, so that
+// Runs `lucenta --idle WORDS`: a new watcher in a session of its own, so that
 // the dialog's terminal going away takes nothing with it; "off" waited for.
-bool RunIdleWatcher(const std::string& word, std::string& reason) {
-    std::string program = LucentaProgram();
-    std::string idle = "--idle";
-    std::string argument = word;
-    char* argv[] = {program.data(), idle.data(), argument.data(), nullptr};
+bool RunIdleWatcher(const std::vector<std::string>& words, std::string& reason) {
+    std::vector<std::string> arguments{LucentaProgram(), "--idle"};
+    arguments.insert(arguments.end(), words.begin(), words.end());
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) {
+        argv.push_back(argument.data());
+    }
+    argv.push_back(nullptr);
     GError* error = nullptr;
     const auto ownSession = [](gpointer) { setsid(); };
-    const bool ran = word == "off" ? g_spawn_sync(nullptr, argv, nullptr, G_SPAWN_STDOUT_TO_DEV_NULL, nullptr,
-                                                  nullptr, nullptr, nullptr, nullptr, &error)
-                                   : g_spawn_async(nullptr, argv, nullptr, G_SPAWN_DEFAULT, ownSession,
-                                                   nullptr, nullptr, &error);
+    const bool ran = words == std::vector<std::string>{"off"}
+                         ? g_spawn_sync(nullptr, argv.data(), nullptr, G_SPAWN_STDOUT_TO_DEV_NULL, nullptr,
+                                        nullptr, nullptr, nullptr, nullptr, &error)
+                         : g_spawn_async(nullptr, argv.data(), nullptr, G_SPAWN_DEFAULT, ownSession, nullptr,
+                                         nullptr, &error);
     reason = ran ? "" : error->message;
     g_clear_error(&error);
     return ran;
@@ -95,11 +102,18 @@ bool RunIdleWatcher(const std::string& word, std::string& reason) {
 
 }  // namespace
 
+// Minutes that are not whole (an entry written by hand) are shown as they are.
 void CGtkSettingsDlg::ShowIdleEntry() {
-    const std::optional<int> minutes = ReadIdleAutostart();
-    m_bIdleEntry = minutes.has_value();
-    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(m_idle), m_bIdleEntry);
-    gtk_spin_button_set_value(GTK_SPIN_BUTTON(m_idleMinutes), minutes.value_or(kDefaultIdleMinutes));
+    m_idleEntry = ReadIdleAutostart();
+    m_idleShown = IdleAutostartStateOf(m_idleEntry).value_or(IdleAutostartState());
+    GtkSpinButton* minutes = GTK_SPIN_BUTTON(m_idleMinutes);
+    if (m_idleShown.minutes != static_cast<int>(m_idleShown.minutes)) {
+        gtk_spin_button_set_digits(minutes, 2);
+        gtk_spin_button_set_range(minutes, std::min(1.0, m_idleShown.minutes), kMaxIdleMinutes);
+    }
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(m_idle), m_idleShown.on);
+    gtk_spin_button_set_value(minutes, m_idleShown.minutes);
+    m_idleShown.minutes = gtk_spin_button_get_value(minutes);
     g_signal_connect_swapped(m_idle, "toggled",
                              G_CALLBACK(+[](CGtkSettingsDlg* self) { self->UpdateIdleNote(); }), this);
     g_signal_connect_swapped(m_idleMinutes, "value-changed",
@@ -118,24 +132,29 @@ void CGtkSettingsDlg::UpdateIdleNote() {
     gtk_label_set_text(GTK_LABEL(m_idleNote), note.c_str());
 }
 
+// The entry and the watcher change only where the box or the minutes changed: the
+// saver reads the stored settings each time it starts, so a new method needs no
+// new watcher (one replaced while a film plays would come over it).
 bool CGtkSettingsDlg::StoreIdleEntry(std::string& message) {
     gtk_spin_button_update(GTK_SPIN_BUTTON(m_idleMinutes));  // takes what was typed
-    const bool wanted = gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(m_idle));
-    if (!wanted && !m_bIdleEntry) {
-        return true;  // a watcher started otherwise (from sway's configuration, say) is left alone
+    const IdleAutostartState wanted{gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(m_idle)) != 0,
+                                    gtk_spin_button_get_value(GTK_SPIN_BUTTON(m_idleMinutes))};
+    if (wanted.on == m_idleShown.on && (!wanted.on || wanted.minutes == m_idleShown.minutes)) {
+        return true;  // also a watcher started otherwise (from sway's configuration, say) is left alone
     }
-    const int minutes = gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(m_idleMinutes));
+    const std::string entry = IdleAutostartStateOf(m_idleEntry)
+                                  ? IdleAutostartChanged(m_idleEntry, wanted)
+                                  : IdleAutostartEntry(AutostartCommand(LucentaProgram()), wanted.minutes);
     std::string reason;
-    if (!WriteIdleAutostart(wanted ? std::optional<int>(minutes) : std::nullopt,
-                            AutostartCommand(LucentaProgram()), reason)) {
-        message = "The settings are stored, but " + IdleAutostartPath() + " cannot be " +
-                  (wanted ? "written" : "removed") + ": " + reason;
+    if (!WriteIdleAutostart(entry, reason)) {
+        message = "The settings are stored, but " + IdleAutostartPath() + " cannot be written: " + reason;
         return false;
     }
-    m_bIdleEntry = wanted;
-    if (!RunIdleWatcher(wanted ? std::to_string(minutes) : "off", reason)) {
+    m_idleEntry = entry;
+    m_idleShown = wanted;
+    if (!RunIdleWatcher(wanted.on ? IdleAutostartWords(entry) : std::vector<std::string>{"off"}, reason)) {
         message = "The settings are stored, but Lucenta's idle watcher cannot be " +
-                  std::string(wanted ? "started" : "ended") + ": " + reason;
+                  std::string(wanted.on ? "started" : "ended") + ": " + reason;
         return false;
     }
     return true;

@@ -6,6 +6,7 @@
 
 #include "platform/gtk/GtkSettingsDlg.h"
 #include "platform/gtk/GtkSettingsLayout.h"
+#include "platform/linux/IdleMinutes.h"
 #include "settings/Speed.h"
 
 namespace {
@@ -176,7 +177,7 @@ GtkWidget* CGtkSettingsDlg::CreateControl(const DialogControl& control) {
             widget = m_idle = gtk_check_button_new_with_label(control.text);
             break;
         case kIdGtkIdleMinutes:
-            widget = m_idleMinutes = gtk_spin_button_new_with_range(1, 1440, 1);
+            widget = m_idleMinutes = gtk_spin_button_new_with_range(1, kMaxIdleMinutes, 1);
             gtk_entry_set_width_chars(GTK_ENTRY(widget), 4);
             break;
         default:

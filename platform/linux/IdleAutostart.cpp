@@ -4,17 +4,28 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <sstream>
 
+#include "platform/linux/IdleMinutes.h"
 #include "platform/posix/WholeFile.h"
-#include "settings/NumberText.h"
 
 namespace {
 
 constexpr std::size_t kMaxEntrySize = 64 * 1024;
+constexpr std::string_view kIdleWord = " --idle ";
+constexpr const char* kComment = "Shows the Lucenta screen saver after ";
+
+// As few digits as tell the number again, in any locale: "3", "2.5".
+std::string MinutesText(double minutes) {
+    char text[32];
+    const auto written = std::to_chars(text, text + sizeof text, minutes);
+    return std::string(text, written.ptr);
+}
 
 // The folders of the path, made readable by the user alone (0700), as desktops make them.
 bool MakeFolders(const std::string& path) {
@@ -44,35 +55,67 @@ std::string FoundOnPath(const char* name) {
 
 }  // namespace
 
-std::string IdleAutostartEntry(const std::string& command, int minutes) {
+std::string IdleAutostartEntry(const std::string& command, double minutes) {
+    const std::string number = MinutesText(minutes);
     return "[Desktop Entry]\n"
            "Type=Application\n"
            "Name=Lucenta when idle\n"
-           "Comment=Shows the Lucenta screen saver after " +
-           std::to_string(minutes) +
+           "Comment=" +
+           std::string(kComment) + number +
            " minutes without input\n"
            "Exec=" +
-           command + " --idle " + std::to_string(minutes) +
+           command + " --idle " + number +
            "\n"
            "NoDisplay=true\n"
            "NotShowIn=MATE;XFCE;X-Cinnamon;\n"
            "X-GNOME-Autostart-enabled=true\n";
 }
 
-std::optional<int> IdleMinutesOf(const std::string& entry) {
+std::vector<std::string> IdleAutostartWords(const std::string& entry) {
     std::istringstream lines(entry);
-    std::optional<int> minutes;
+    std::vector<std::string> words;
     for (std::string line; std::getline(lines, line);) {
-        if (line == "Hidden=true") {
-            return std::nullopt;
-        }
-        const std::size_t idle = line.rfind(" --idle ");
+        const std::size_t idle = line.rfind(kIdleWord);
         if (line.rfind("Exec=", 0) == 0 && idle != std::string::npos) {
-            const auto number = ParseWholeInteger(std::string_view(line).substr(idle + 8), 1, 1440);
-            minutes = number ? std::optional<int>(static_cast<int>(*number)) : std::nullopt;
+            std::istringstream after(line.substr(idle + kIdleWord.size()));
+            words.assign(std::istream_iterator<std::string>(after), std::istream_iterator<std::string>());
         }
     }
-    return minutes;
+    return words;
+}
+
+std::optional<IdleAutostartState> IdleAutostartStateOf(const std::string& entry) {
+    const std::vector<std::string> words = IdleAutostartWords(entry);
+    const std::optional<double> minutes = words.empty() ? std::nullopt : ParseIdleMinutes(words[0]);
+    if (!minutes) {
+        return std::nullopt;
+    }
+    const std::string lines = "\n" + entry + "\n";
+    const bool off = lines.find("\nHidden=true\n") != std::string::npos ||
+                     lines.find("\nX-GNOME-Autostart-enabled=false\n") != std::string::npos;
+    return IdleAutostartState{!off, *minutes};
+}
+
+std::string IdleAutostartChanged(const std::string& entry, const IdleAutostartState& state) {
+    std::istringstream lines(entry);
+    std::string changed;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("Hidden=", 0) == 0 || line.rfind("X-GNOME-Autostart-enabled=", 0) == 0) {
+            continue;  // written anew below
+        }
+        const std::size_t idle = line.rfind(kIdleWord);
+        if (line.rfind("Exec=", 0) == 0 && idle != std::string::npos) {
+            const std::size_t from = idle + kIdleWord.size();
+            const std::size_t to = line.find(' ', from);
+            line = line.substr(0, from) + MinutesText(state.minutes) +
+                   (to == std::string::npos ? "" : line.substr(to));
+        } else if (line.rfind(std::string("Comment=") + kComment, 0) == 0) {
+            line = "Comment=" + std::string(kComment) + MinutesText(state.minutes) + " minutes without input";
+        }
+        changed += line + "\n";
+    }
+    return changed +
+           (state.on ? "X-GNOME-Autostart-enabled=true\n" : "Hidden=true\nX-GNOME-Autostart-enabled=false\n");
 }
 
 std::string IdleAutostartPath() {
@@ -83,28 +126,21 @@ std::string IdleAutostartPath() {
     return folder + "/autostart/lucenta-idle.desktop";
 }
 
-std::optional<int> ReadIdleAutostart() {
+std::string ReadIdleAutostart() {
     std::string text;
     std::string reason;
-    return ReadWholeFile(IdleAutostartPath(), kMaxEntrySize, text, reason) == ReadStatus::Ok
-               ? IdleMinutesOf(text)
-               : std::nullopt;
+    return ReadWholeFile(IdleAutostartPath(), kMaxEntrySize, text, reason) == ReadStatus::Ok ? text : "";
 }
 
-bool WriteIdleAutostart(std::optional<int> minutes, const std::string& command, std::string& reason) {
+bool WriteIdleAutostart(const std::string& entry, std::string& reason) {
     const std::string path = IdleAutostartPath();
-    if (!minutes) {
-        const bool removed = unlink(path.c_str()) == 0 || errno == ENOENT;
-        reason = removed ? "" : std::strerror(errno);
-        return removed;
-    }
     if (!MakeFolders(path)) {
         reason = std::strerror(errno);
         return false;
     }
-    ReplaceOptions entry;
-    entry.newMode = 0644;
-    return ReplaceWholeFile(path, IdleAutostartEntry(command, *minutes), entry, reason);
+    ReplaceOptions options;
+    options.newMode = 0644;
+    return ReplaceWholeFile(path, entry, options, reason);
 }
 
 std::string AutostartCommand(const std::string& program) {

@@ -314,15 +314,27 @@ def watchers():
 
 def test_idle_entry():
     entry = os.path.join(env["XDG_CONFIG_HOME"], "autostart", "lucenta-idle.desktop")
+    read = lambda: open(entry).read() if os.path.exists(entry) else ""
     run = dialog(["Tab Tab Tab Tab Tab", "space", "Tab ctrl+a", lambda: type_text("2"), "Return"])
-    text = open(entry).read() if os.path.exists(entry) else ""
+    text = read()
     check("'Start after 2 minutes without input' writes the autostart entry and starts the watcher",
           run.status == 0 and f"Exec={lucenta} --idle 2\n" in text and "NotShowIn=MATE;XFCE;X-Cinnamon;" in text and
           wait_for(watchers, PATIENCE), (run.evidence, text, watchers()))
+    started = watchers()
+    run = dialog(["Tab Tab Down", "Return"])
+    check("... another method stored: the watcher goes on (the saver reads the settings as it starts)",
+          run.status == 0 and watchers() == started and read() == text, (run.evidence, started, watchers()))
     run = dialog(["Tab Tab Tab Tab Tab", "space", "Return"])
-    check("... and the box, shown checked as the entry has it, cleared: the entry goes and so does the watcher",
-          run.status == 0 and not os.path.exists(entry) and wait_for(lambda: not watchers(), PATIENCE),
-          (run.evidence, watchers()))
+    check("... and the box, shown checked as the entry has it, cleared: the entry is turned off, the watcher goes",
+          run.status == 0 and "\nHidden=true\n" in read() and wait_for(lambda: not watchers(), PATIENCE),
+          (run.evidence, read(), watchers()))
+    tweaked = f"[Desktop Entry]\nExec={lucenta} --idle 2.5 --method 7\nX-GNOME-Autostart-enabled=false\n"
+    with open(entry, "w") as out:
+        out.write(tweaked)
+    run = dialog(["Tab Tab Down", "Return"])
+    check("an entry that GNOME Tweaks turned off is shown off: storing another method leaves it as it is",
+          run.status == 0 and read() == tweaked and not watchers(), (run.evidence, read(), watchers()))
+    os.remove(entry)
     os.makedirs(entry)  # in the way of the file
     run = dialog(["Tab Tab Tab Tab Tab", "space", "Return", shown("Lucenta"), "Return", gone("Lucenta"), "Escape"])
     check("an entry that cannot be written says so in a message box and keeps the dialog open",

@@ -4,7 +4,7 @@ CIdleWatcher::CIdleWatcher(std::chrono::milliseconds timeout, IIdleTimer& timer,
     : m_timeout(timeout), m_timer(timer), m_saver(saver) {}
 
 void CIdleWatcher::Start() {
-    m_timer.Arm(m_timeout);
+    m_timer.Arm(m_timeout, PeriodFrom::LastInput);
 }
 
 void CIdleWatcher::Notice(const IdleNews& news) {
@@ -41,7 +41,7 @@ void CIdleWatcher::Hold(unsigned& holders, unsigned holder, bool on) {
     if (on) {
         StopSaver();
     } else if (!wasQuiet && Quiet() && m_bIdle && !m_bStopped) {
-        m_timer.Arm(m_timeout);
+        m_timer.Arm(m_timeout, PeriodFrom::Now);
     }
 }
 
@@ -54,7 +54,7 @@ void CIdleWatcher::SaverEnded(std::optional<int> status) {
     if (failed) {
         m_bWaitForInput = true;
     } else if (m_bIdle && Quiet() && !m_bStopped) {
-        m_timer.Arm(m_timeout);
+        m_timer.Arm(m_timeout, PeriodFrom::Now);
     }
 }
 

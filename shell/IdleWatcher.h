@@ -23,13 +23,17 @@ struct IdleNews {
     static IdleNews Of(Kind kind, unsigned holder = 0) { return {kind, holder}; }
 };
 
+// Where an idle period counts from: the last input, which may have come before the
+// period was armed, or now, unless input comes later.
+enum class PeriodFrom { LastInput, Now };
+
 // The idle time's source: Arm starts a period, after which it tells Idle once the
-// session has had no input for `timeout` from now on, then Active at the next
-// input, then Idle again after `timeout` without input, and so on.
+// session has had no input for `timeout` (counted as `from` says), then Active at
+// the next input, then Idle again after `timeout` without input, and so on.
 class IIdleTimer {
   public:
     virtual ~IIdleTimer() = default;
-    virtual void Arm(std::chrono::milliseconds timeout) = 0;
+    virtual void Arm(std::chrono::milliseconds timeout, PeriodFrom from) = 0;
 };
 
 // The saver that the watcher starts: a child process of its own.
@@ -42,7 +46,8 @@ class ISaverChild {
     virtual void Stop() = 0;
 };
 
-// The idle watcher's decisions. After `timeout` without input it starts the
+// The idle watcher's decisions. After `timeout` without input (the first time,
+// counted from the last input, also one before the watcher started) it starts the
 // saver, unless something holds idleness off or the session is locked; input, a
 // hold or a lock ends it again. One saver at a time. A saver that ends by itself
 // while the session is still idle (a window took the focus) starts a new period;

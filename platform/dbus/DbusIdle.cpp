@@ -10,8 +10,6 @@ namespace {
 constexpr char kMonitor[] = "org.gnome.Mutter.IdleMonitor";
 constexpr char kCore[] = "/org/gnome/Mutter/IdleMonitor/Core";
 
-// An idle watch fires each time the idle time reaches its interval; a user-active
-// watch fires once, at the next input.
 class CDbusIdle : public IIdleSource {
   public:
     explicit CDbusIdle(std::unique_ptr<CDbusConnection> bus) : m_bus(std::move(bus)) {
@@ -23,17 +21,25 @@ class CDbusIdle : public IIdleSource {
         });
     }
 
-    // The period ends at the idle time that the monitor counts now and the timeout.
-    void Arm(std::chrono::milliseconds timeout) override {
+    // The monitor's idle time is the time since the last input. A period from now
+    // ends at what it counts now and the timeout, unless input comes first (the
+    // user-active watch): the period starts over from that input.
+    void Arm(std::chrono::milliseconds timeout, PeriodFrom from) override {
         m_timeout = timeout;
+        m_bIdle = false;
+        Remove(m_idleWatch);
         Remove(m_activeWatch);
-        sd_bus_message* reply = m_bus->Call(kMonitor, kCore, kMonitor, "GetIdletime");
-        std::uint64_t idle = 0;
-        if (reply != nullptr && sd_bus_message_read(reply, "t", &idle) < 0) {
-            idle = 0;
+        const std::uint64_t idle = IdleTime();
+        const auto milliseconds = static_cast<std::uint64_t>(timeout.count());
+        if (from == PeriodFrom::LastInput && idle >= milliseconds) {
+            BecomeIdle();
+            return;
         }
-        sd_bus_message_unref(reply);
-        WatchIdle(idle + static_cast<std::uint64_t>(timeout.count()));
+        const std::uint64_t start = from == PeriodFrom::Now ? idle : 0;
+        m_idleWatch = AddWatch("AddIdleWatch", start + milliseconds);
+        if (start > 0) {
+            m_activeWatch = AddWatch("AddUserActiveWatch", 0);
+        }
     }
     pollfd WaitFor() override { return m_bus->WaitFor(); }
     bool Pump(std::vector<IdleNews>& news) override {
@@ -45,19 +51,37 @@ class CDbusIdle : public IIdleSource {
     }
 
   private:
-    void OnWatchFired(std::uint32_t id) {
-        if (id != 0 && id == m_idleWatch && m_activeWatch == 0) {
+    std::uint64_t IdleTime() {
+        sd_bus_message* reply = m_bus->Call(kMonitor, kCore, kMonitor, "GetIdletime");
+        std::uint64_t idle = 0;
+        if (reply != nullptr && sd_bus_message_read(reply, "t", &idle) < 0) {
+            idle = 0;
+        }
+        sd_bus_message_unref(reply);
+        return idle;
+    }
+    void BecomeIdle() {
+        m_bIdle = true;
+        Remove(m_idleWatch);
+        if (m_activeWatch == 0) {
             m_activeWatch = AddWatch("AddUserActiveWatch", 0);
-            m_bus->Tell(IdleNews::Of(IdleNews::Kind::Idle));
+        }
+        m_bus->Tell(IdleNews::Of(IdleNews::Kind::Idle));
+    }
+    // An idle watch fires each time the idle time reaches its interval; a
+    // user-active watch fires once, at the next input.
+    void OnWatchFired(std::uint32_t id) {
+        if (id != 0 && id == m_idleWatch && !m_bIdle) {
+            BecomeIdle();
         } else if (id != 0 && id == m_activeWatch) {
             m_activeWatch = 0;
-            WatchIdle(static_cast<std::uint64_t>(m_timeout.count()));
-            m_bus->Tell(IdleNews::Of(IdleNews::Kind::Active));
+            if (m_bIdle) {
+                m_bus->Tell(IdleNews::Of(IdleNews::Kind::Active));
+            }
+            m_bIdle = false;
+            Remove(m_idleWatch);
+            m_idleWatch = AddWatch("AddIdleWatch", static_cast<std::uint64_t>(m_timeout.count()));
         }
-    }
-    void WatchIdle(std::uint64_t at) {
-        Remove(m_idleWatch);
-        m_idleWatch = AddWatch("AddIdleWatch", at);
     }
     std::uint32_t AddWatch(const char* method, std::uint64_t interval) {
         sd_bus_message* reply = method == std::string_view("AddIdleWatch")
@@ -81,6 +105,7 @@ class CDbusIdle : public IIdleSource {
     std::chrono::milliseconds m_timeout{0};
     std::uint32_t m_idleWatch = 0;
     std::uint32_t m_activeWatch = 0;
+    bool m_bIdle = false;
 };
 
 }  // namespace

@@ -8,11 +8,12 @@
 
 #include "platform/dbus/DbusHolds.h"
 #include "platform/dbus/DbusIdle.h"
-#include "platform/linux/SessionWatch.h"
+#include "platform/linux/IdleMinutes.h"
+#include "platform/linux/SessionDisplay.h"
+#include "platform/linux/SessionLock.h"
 #include "platform/posix/ChildProcess.h"
 #include "platform/posix/RunningProgram.h"
 #include "platform/posix/StopSignals.h"
-#include "platform/wayland/WaylandConnection.h"
 #include "platform/wayland/WaylandIdle.h"
 #include "platform/x11/X11Idle.h"
 #include "settings/NumberText.h"
@@ -20,37 +21,22 @@
 
 namespace {
 
-constexpr double kMaxMinutes = 24 * 60;
+constexpr const char* kNoMonitor = ", and GNOME's idle monitor is not on the session bus";
 
-// The first source of the idle time that the session offers; nullptr, with what
-// is missing, when it offers none.
-std::unique_ptr<IIdleSource> OpenIdleSource(std::string& missing) {
-    const bool wayland = WaylandDisplayNamed();
-    if (auto source = wayland ? OpenWaylandIdle() : nullptr) {
-        return source;
-    }
+// The idle time on the X display, unless GNOME's idle monitor tells it.
+std::unique_ptr<IIdleSource> OpenX11IdleSource(std::unique_ptr<CX11Connection> x11, std::string& missing) {
     if (auto source = OpenDbusIdle()) {
         return source;
     }
-    const char* noMonitor = ", and GNOME's idle monitor is not on the session bus";
-    if (wayland) {  // Xwayland does not see Wayland's input: its idle time would be useless
-        missing = std::string(
-                      "this desktop reports no idle time: the Wayland compositor offers neither "
-                      "ext-idle-notify-v1 nor KDE's idle protocol") +
-                  noMonitor;
-        return nullptr;
+    X11IdleRefusal refusal = X11IdleRefusal::NoIdleTime;
+    std::unique_ptr<IIdleSource> source = OpenX11Idle(std::move(x11), refusal);
+    if (source) {
+        return source;
     }
-    X11IdleRefusal refusal = X11IdleRefusal::Opened;
-    std::unique_ptr<IIdleSource> source = OpenX11Idle(refusal);
     switch (refusal) {
-        case X11IdleRefusal::Opened:
-            break;
-        case X11IdleRefusal::NoDisplay:
-            missing = "there is neither a Wayland compositor nor an X display to watch";
-            break;
         case X11IdleRefusal::NoIdleTime:
             missing = std::string("this desktop reports no idle time: the X server has no IDLETIME counter") +
-                      noMonitor;
+                      kNoMonitor;
             break;
         case X11IdleRefusal::XscreensaverRuns:
             missing =
@@ -58,7 +44,29 @@ std::unique_ptr<IIdleSource> OpenIdleSource(std::string& missing) {
                 "adds Lucenta to xscreensaver's list)";
             break;
     }
-    return source;
+    return nullptr;
+}
+
+// The first source of the session's idle time; nullptr, with what is missing, when
+// there is none. Under Wayland, Xwayland's idle time is never taken: Xwayland sees
+// only the input of its own windows.
+std::unique_ptr<IIdleSource> OpenIdleSource(const CSessionDisplay& session, std::string& missing) {
+    CSessionDisplay::Connection display = session.Connect(missing);
+    if (display.x11) {
+        return OpenX11IdleSource(std::move(display.x11), missing);
+    }
+    if (!display.wayland) {
+        return nullptr;
+    }
+    if (auto source = OpenWaylandIdle(std::move(display.wayland))) {
+        return source;
+    }
+    if (auto source = OpenDbusIdle()) {
+        return source;
+    }
+    missing = "this desktop reports no idle time: the Wayland compositor '" + session.WaylandSocket() +
+              "' offers neither ext-idle-notify-v1 nor KDE's idle protocol" + kNoMonitor;
+    return nullptr;
 }
 
 // What the watcher sleeps on: the stop signals (until it stops), the idle
@@ -108,7 +116,9 @@ int Watch(Connections& connections, CChildProcess& saver, CIdleWatcher& watcher)
             continue;
         }
         std::vector<pollfd> wait = WaitSet(connections, saver, StopRequested());
-        poll(wait.data(), wait.size(), -1);  // no timeout: the connections wake it
+        // No timeout but a saver's patience: the connections wake it.
+        poll(wait.data(), wait.size(), saver.PatienceLeft());
+        saver.KillWhenOverdue();
         if (StopRequested()) {
             watcher.Stop();
         }
@@ -123,10 +133,11 @@ int Watch(Connections& connections, CChildProcess& saver, CIdleWatcher& watcher)
 std::optional<IdleOptions> ParseIdleOptions(int argc, const char* const* argv, std::string& error) {
     IdleOptions options;
     const std::string_view minutes = argc > 2 ? argv[2] : "";
-    const std::optional<double> number = ParseWholeNumber(minutes);
+    const std::optional<double> number = ParseIdleMinutes(minutes);
     options.off = minutes == "off";
-    if (!options.off && !(number && *number > 0 && *number <= kMaxMinutes)) {
-        error = "--idle takes a number of minutes above 0 and at most 1440, such as 5, or off";
+    if (!options.off && !number) {
+        error = "--idle takes a number of minutes above 0 and at most " +
+                std::to_string(static_cast<int>(kMaxIdleMinutes)) + ", such as 5, or off";
         return std::nullopt;
     }
     options.timeout = std::chrono::milliseconds(options.off ? 0 : std::llround(*number * 60000));
@@ -143,32 +154,62 @@ std::optional<IdleOptions> ParseIdleOptions(int argc, const char* const* argv, s
     return options;
 }
 
-int RunIdleMode(const IdleOptions& options) {
+namespace {
+
+// lucenta --idle off: the session's watcher ends, whichever holds it now.
+int EndSessionWatcher(CSessionLock& lock) {
+    pid_t ended = 0;
     std::string reason;
-    std::unique_ptr<CSessionWatch> session = CSessionWatch::Take(reason);
-    if (!session || options.off) {
-        if (session) {
-            std::printf(session->Replaced() > 0 ? "The idle watcher of this session (process %d) has ended.\n"
-                                                : "No idle watcher runs in this session.\n",
-                        static_cast<int>(session->Replaced()));
-        } else {
-            std::fprintf(stderr, "lucenta: %s\n", reason.c_str());
-        }
-        return session ? 0 : 1;
-    }
-    Connections connections{OpenIdleSource(reason), {}};
-    if (!connections.source) {
+    lock.MarkOff();
+    if (!lock.EndHolder(ended, reason)) {
         std::fprintf(stderr, "lucenta: %s\n", reason.c_str());
         return 1;
+    }
+    std::printf(ended > 0 ? "The idle watcher of this session (process %d) has ended.\n"
+                          : "No idle watcher runs in this session.\n",
+                static_cast<int>(ended));
+    return 0;
+}
+
+// The watcher's connections, open before it replaces the session's watcher: one
+// that cannot watch leaves the running one alone.
+std::optional<Connections> OpenConnections(const CSessionDisplay& session, std::string& reason) {
+    Connections connections{OpenIdleSource(session, reason), {}};
+    if (!connections.source) {
+        return std::nullopt;
     }
     for (auto* watch : {&WatchSessionBusHolds, &WatchSystemBusHolds}) {
         if (auto holds = watch()) {
             connections.holds.push_back(std::move(holds));
         }
     }
+    return connections;
+}
+
+}  // namespace
+
+// The watcher watches the session's own display; --x11 is for the savers it starts.
+int RunIdleMode(const IdleOptions& options) {
+    const CSessionDisplay session = CSessionDisplay::FromEnvironment(false);
+    std::string reason;
+    std::unique_ptr<CSessionLock> lock = CSessionLock::BeginChange(session.Key(), reason);
+    if (lock && options.off) {
+        return EndSessionWatcher(*lock);
+    }
+    if (lock && lock->OffCameLater()) {
+        std::fprintf(stderr, "lucenta: lucenta --idle off, started after this watcher, ends it\n");
+        return 0;
+    }
+    std::optional<Connections> connections = lock ? OpenConnections(session, reason) : std::nullopt;
+    pid_t replaced = 0;
+    if (!connections || !lock->EndHolder(replaced, reason) || !lock->Take(reason)) {
+        std::fprintf(stderr, "lucenta: %s\n", reason.c_str());
+        return 1;
+    }
+    SetStopPatience(kChildEndPatience + std::chrono::seconds(1));
     std::vector<std::string> arguments{"-s"};
     arguments.insert(arguments.end(), options.saverWords.begin(), options.saverWords.end());
     CChildProcess saver(RunningProgramPath(), arguments);
-    CIdleWatcher watcher(options.timeout, *connections.source, saver);
-    return Watch(connections, saver, watcher);
+    CIdleWatcher watcher(options.timeout, *connections->source, saver);
+    return Watch(*connections, saver, watcher);
 }

@@ -2,7 +2,6 @@
 // (on Wayland where a compositor is there, else on X11), the settings dialog (a
 // program of its own, so that the saver starts without loading GTK), and the
 // install mode that adds the saver to xscreensaver.
-#include <X11/Xlib.h>
 #include <limits.h>
 #include <unistd.h>
 
@@ -15,6 +14,7 @@
 
 #include "platform/linux/IdleMode.h"
 #include "platform/linux/SaverOptions.h"
+#include "platform/linux/SessionDisplay.h"
 #include "platform/linux/XscreensaverInstall.h"
 #include "platform/posix/RunningProgram.h"
 #include "platform/posix/StopSignals.h"
@@ -45,6 +45,26 @@ std::u16string ArgumentText(int argc, char** argv) {
     return FromUtf8Lossy(text);
 }
 
+// The saver on the session's display; where the compositor cannot show it (it
+// lacks the protocols), on the X display beside it. nullptr, with the reason, when
+// there is nowhere to show it.
+std::unique_ptr<ISaverBackend> OpenSaverBackend(const CSessionDisplay& session, std::string& refusal) {
+    CSessionDisplay::Connection connection = session.Connect(refusal);
+    if (connection.x11) {
+        return OpenX11Saver(std::move(connection.x11));
+    }
+    if (!connection.wayland) {
+        return nullptr;
+    }
+    if (auto backend = OpenWaylandSaver(std::move(connection.wayland))) {
+        return backend;
+    }
+    std::unique_ptr<CX11Connection> x11 = session.ConnectX11(refusal);
+    refusal =
+        "the Wayland compositor '" + session.WaylandSocket() + "' cannot show the saver, and " + refusal;
+    return x11 ? OpenX11Saver(std::move(x11)) : nullptr;
+}
+
 int RunSaver(int argc, char** argv) {
     std::string error;
     const std::optional<SaverOptions> options = ParseSaverOptions(argc, argv, error);
@@ -52,23 +72,13 @@ int RunSaver(int argc, char** argv) {
         std::fprintf(stderr, "lucenta: %s\n", error.c_str());
         return 2;
     }
-    std::unique_ptr<ISaverBackend> backend = options->forceX11 ? nullptr : OpenWaylandSaver();
+    std::unique_ptr<ISaverBackend> backend =
+        OpenSaverBackend(CSessionDisplay::FromEnvironment(options->forceX11), error);
     if (!backend) {
-        backend = OpenX11Saver();
+        std::fprintf(stderr, "lucenta: %s\n", error.c_str());
+        return 1;
     }
-    if (backend) {
-        return CSaverLoop(ResolveRunChoices(options->run, kPacedDefaultSpeed)).Run(*backend);
-    }
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    if (wayland != nullptr && wayland[0] != '\0' && !options->forceX11) {
-        std::fprintf(
-            stderr,
-            "lucenta: cannot show the saver on the Wayland compositor \"%s\" nor open the X display \"%s\"\n",
-            wayland, XDisplayName(nullptr));
-    } else {
-        std::fprintf(stderr, "lucenta: cannot open the X display \"%s\"\n", XDisplayName(nullptr));
-    }
-    return 1;
+    return CSaverLoop(ResolveRunChoices(options->run, kPacedDefaultSpeed)).Run(*backend);
 }
 
 int RunIdle(int argc, char** argv) {

@@ -7,18 +7,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
+#include "platform/posix/StopSignals.h"
+
 extern char** environ;
-
-namespace {
-
-// How long a child asked to end may take before it is made to.
-constexpr int kEndPatienceMilliseconds = 3000;
-
-}  // namespace
 
 CChildProcess::~CChildProcess() {
     if (m_pid < 0) {
@@ -26,7 +22,7 @@ CChildProcess::~CChildProcess() {
     }
     Stop();
     pollfd ended{m_fd, POLLIN, 0};
-    if (poll(&ended, 1, kEndPatienceMilliseconds) <= 0) {
+    if (poll(&ended, 1, PatienceLeft()) <= 0) {
         kill(m_pid, SIGKILL);
     }
     Reap();
@@ -64,12 +60,29 @@ bool CChildProcess::Start() {
         Reap();
         return false;
     }
+    EndBeforeProgram(m_pid);
     return true;
 }
 
 void CChildProcess::Stop() {
     if (m_pid > 0) {
         kill(m_pid, SIGTERM);
+        m_killAt = m_killAt.value_or(std::chrono::steady_clock::now() + kChildEndPatience);
+    }
+}
+
+int CChildProcess::PatienceLeft() const {
+    if (!m_killAt) {
+        return -1;
+    }
+    const auto left = *m_killAt - std::chrono::steady_clock::now();
+    return static_cast<int>(
+        std::max<std::int64_t>(std::chrono::ceil<std::chrono::milliseconds>(left).count(), 0));
+}
+
+void CChildProcess::KillWhenOverdue() {
+    if (m_pid > 0 && PatienceLeft() == 0) {
+        kill(m_pid, SIGKILL);
     }
 }
 
@@ -80,7 +93,9 @@ std::optional<int> CChildProcess::Reap() {
     if (m_fd >= 0) {
         close(m_fd);
     }
+    EndBeforeProgram(0);
     m_pid = -1;
     m_fd = -1;
+    m_killAt.reset();
     return WIFEXITED(status) ? std::optional<int>(WEXITSTATUS(status)) : std::nullopt;
 }

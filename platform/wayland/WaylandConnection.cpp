@@ -3,16 +3,8 @@
 #include <poll.h>
 
 #include <cstdio>
-#include <cstdlib>
 
 #include "platform/posix/InputWait.h"
-
-bool WaylandDisplayNamed() {
-    const char* name = std::getenv("WAYLAND_DISPLAY");
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    return name != nullptr && name[0] != '\0' &&
-           (name[0] == '/' || (runtime != nullptr && runtime[0] != '\0'));
-}
 
 bool ReadWaylandEvents(wl_display* display, const PaceTime* deadline) {
     while (wl_display_prepare_read(display) != 0) {

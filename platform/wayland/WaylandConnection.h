@@ -2,11 +2,15 @@
 
 #include <wayland-client.h>
 
+#include <memory>
+
 #include "shell/FramePacing.h"
 
-// Whether WAYLAND_DISPLAY names a compositor that can be found (a name, with the
-// XDG_RUNTIME_DIR it lies in, or a path); without one, libwayland would say so itself.
-bool WaylandDisplayNamed();
+// A connection to a Wayland compositor, ended when its owner goes.
+struct WaylandDisconnect {
+    void operator()(wl_display* display) const { wl_display_disconnect(display); }
+};
+using WaylandDisplay = std::unique_ptr<wl_display, WaylandDisconnect>;
 
 // Reads what the compositor sent, waiting for it until `deadline` when one is
 // given (else not at all), and dispatches it to the listeners. False, with a line

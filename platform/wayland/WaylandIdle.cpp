@@ -10,7 +10,8 @@ namespace {
 
 class CWaylandIdle : public IIdleSource {
   public:
-    explicit CWaylandIdle(wl_display* display) : m_display(display) {}
+    explicit CWaylandIdle(WaylandDisplay display)
+        : m_connection(std::move(display)), m_display(m_connection.get()) {}
     ~CWaylandIdle() override;
     CWaylandIdle(const CWaylandIdle&) = delete;
     CWaylandIdle& operator=(const CWaylandIdle&) = delete;
@@ -18,7 +19,7 @@ class CWaylandIdle : public IIdleSource {
     // Learns the compositor's globals; false when it offers no idle protocol.
     bool Connect();
 
-    void Arm(std::chrono::milliseconds timeout) override;
+    void Arm(std::chrono::milliseconds timeout, PeriodFrom from) override;
     pollfd WaitFor() override;
     bool Pump(std::vector<IdleNews>& news) override;
 
@@ -30,6 +31,7 @@ class CWaylandIdle : public IIdleSource {
     static const ext_idle_notification_v1_listener kNotificationListener;
     static const org_kde_kwin_idle_timeout_listener kKdeTimeoutListener;
 
+    WaylandDisplay m_connection;
     wl_display* m_display;
     wl_registry* m_registry = nullptr;
     wl_seat* m_seat = nullptr;
@@ -73,7 +75,6 @@ CWaylandIdle::~CWaylandIdle() {
         wl_registry_destroy(m_registry);
     }
     wl_display_flush(m_display);
-    wl_display_disconnect(m_display);
 }
 
 void CWaylandIdle::AddGlobal(wl_registry* registry, std::uint32_t name, const char* interface) {
@@ -113,8 +114,10 @@ void CWaylandIdle::DropNotification() {
     }
 }
 
-// A new notification's timer starts when it is made.
-void CWaylandIdle::Arm(std::chrono::milliseconds timeout) {
+// A new notification's timer starts when it is made, and starts over at input: the
+// compositor does not tell when the last input came, so a period always counts
+// from now (never ending before the time asked).
+void CWaylandIdle::Arm(std::chrono::milliseconds timeout, PeriodFrom) {
     DropNotification();
     const auto milliseconds = static_cast<std::uint32_t>(timeout.count());
     if (m_notifier != nullptr) {
@@ -142,11 +145,7 @@ bool CWaylandIdle::Pump(std::vector<IdleNews>& news) {
 
 }  // namespace
 
-std::unique_ptr<IIdleSource> OpenWaylandIdle() {
-    wl_display* display = WaylandDisplayNamed() ? wl_display_connect(nullptr) : nullptr;
-    if (display == nullptr) {
-        return nullptr;
-    }
-    auto idle = std::make_unique<CWaylandIdle>(display);
+std::unique_ptr<IIdleSource> OpenWaylandIdle(WaylandDisplay display) {
+    auto idle = std::make_unique<CWaylandIdle>(std::move(display));
     return idle->Connect() ? std::move(idle) : nullptr;
 }

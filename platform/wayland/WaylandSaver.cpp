@@ -51,7 +51,6 @@ CWaylandSaver::~CWaylandSaver() {
         wl_registry_destroy(m_registry);
     }
     wl_display_flush(m_display);
-    wl_display_disconnect(m_display);
 }
 
 void CWaylandSaver::AddGlobal(wl_registry* registry, std::uint32_t name, const char* interface,
@@ -126,14 +125,7 @@ void CWaylandSaver::ReadEvents(const PaceTime* deadline) {
     }
 }
 
-std::unique_ptr<ISaverBackend> OpenWaylandSaver() {
-    if (!WaylandDisplayNamed()) {
-        return nullptr;
-    }
-    wl_display* display = wl_display_connect(nullptr);
-    if (display == nullptr) {
-        return nullptr;
-    }
-    auto saver = std::make_unique<CWaylandSaver>(display);
+std::unique_ptr<ISaverBackend> OpenWaylandSaver(WaylandDisplay display) {
+    auto saver = std::make_unique<CWaylandSaver>(std::move(display));
     return saver->Connect() ? std::move(saver) : nullptr;
 }

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/wayland/WaylandConnection.h"
 #include "platform/wayland/WaylandScreen.h"
 #include "shell/SaverBackend.h"
 
@@ -15,7 +16,8 @@ struct xdg_wm_base_listener;
 // Its events (the seat's input, the screens' states) are handled in WaylandEvents.cpp.
 class CWaylandSaver : public ISaverBackend {
   public:
-    explicit CWaylandSaver(wl_display* display) : m_display(display) {}
+    explicit CWaylandSaver(WaylandDisplay display)
+        : m_connection(std::move(display)), m_display(m_connection.get()) {}
     ~CWaylandSaver() override;
     CWaylandSaver(const CWaylandSaver&) = delete;
     CWaylandSaver& operator=(const CWaylandSaver&) = delete;
@@ -46,6 +48,7 @@ class CWaylandSaver : public ISaverBackend {
     static const wl_keyboard_listener kKeyboardListener;
     static const xdg_wm_base_listener kWmBaseListener;
 
+    WaylandDisplay m_connection;
     wl_display* m_display;
     wl_registry* m_registry = nullptr;
     WaylandGlobals m_globals;
@@ -60,5 +63,5 @@ class CWaylandSaver : public ISaverBackend {
     std::vector<SaverEvent> m_events;  // noticed by the listeners
 };
 
-// nullptr when WAYLAND_DISPLAY names no compositor that can show it.
-std::unique_ptr<ISaverBackend> OpenWaylandSaver();
+// The saver on the compositor of `display`; nullptr when it lacks what the saver needs.
+std::unique_ptr<ISaverBackend> OpenWaylandSaver(WaylandDisplay display);

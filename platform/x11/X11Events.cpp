@@ -69,8 +69,11 @@ void CX11Saver::Pump(std::vector<SaverEvent>& events) {
     for (const auto& screen : m_screens) {
         screen->Settle(events);
     }
-    if (CX11Screen::AWindowWentAway()) {
+    if (m_connection->TakeWindowGone()) {
         events.push_back(SaverEvent::Of(SaverEvent::Kind::ScreenGone));
+    }
+    if (m_connection->Lost()) {
+        events.push_back(SaverEvent::Of(SaverEvent::Kind::DisplayLost));
     }
     if (StopRequested()) {
         events.push_back(SaverEvent::Of(SaverEvent::Kind::Signal));

@@ -6,8 +6,6 @@
 
 #include <cstring>
 
-#include "platform/x11/X11Screen.h"
-
 namespace {
 
 // xscreensaver marks its own window, a child of the root window, with its version.
@@ -52,22 +50,29 @@ XSyncCounter IdleTimeCounter(Display* display) {
 
 class CX11Idle : public IIdleSource {
   public:
-    CX11Idle(Display* display, XSyncCounter idleTime, int eventBase)
-        : m_display(display), m_idleTime(idleTime), m_eventBase(eventBase) {}
+    CX11Idle(std::unique_ptr<CX11Connection> connection, XSyncCounter idleTime, int eventBase)
+        : m_connection(std::move(connection)),
+          m_display(m_connection->Get()),
+          m_idleTime(idleTime),
+          m_eventBase(eventBase) {}
     ~CX11Idle() override {
-        SetAlarm(m_alarm, 0, XSyncPositiveComparison, false);
-        XCloseDisplay(m_display);
+        SetAlarm(m_idleAlarm, 0, XSyncPositiveComparison, false);
+        SetAlarm(m_inputAlarm, 0, XSyncNegativeTransition, false);
     }
     CX11Idle(const CX11Idle&) = delete;
     CX11Idle& operator=(const CX11Idle&) = delete;
 
-    // The period starts from the idle time that the server counts now.
-    void Arm(std::chrono::milliseconds timeout) override {
+    // IDLETIME is the time since the last input. A period from now ends at what it
+    // counts now and the timeout, unless input comes first: IDLETIME falling below
+    // it starts the period over from that input.
+    void Arm(std::chrono::milliseconds timeout, PeriodFrom from) override {
         m_timeout = timeout;
         m_bIdle = false;
-        XSyncValue now;
-        XSyncQueryCounter(m_display, m_idleTime, &now);
-        SetAlarm(m_alarm, ValueOf(now) + timeout.count(), XSyncPositiveComparison, true);
+        XSyncValue now{};
+        const long long start =
+            from == PeriodFrom::Now && XSyncQueryCounter(m_display, m_idleTime, &now) ? ValueOf(now) : 0;
+        SetAlarm(m_idleAlarm, start + timeout.count(), XSyncPositiveComparison, true);
+        SetAlarm(m_inputAlarm, start, XSyncNegativeTransition, start > 0);
     }
     pollfd WaitFor() override {
         XFlush(m_display);
@@ -84,10 +89,12 @@ class CX11Idle : public IIdleSource {
     void SetAlarm(XSyncAlarm& alarm, long long at, XSyncTestType test, bool on);
     void OnAlarm(const XSyncAlarmNotifyEvent& event, std::vector<IdleNews>& news);
 
+    std::unique_ptr<CX11Connection> m_connection;
     Display* m_display;
     XSyncCounter m_idleTime;
     int m_eventBase;
-    XSyncAlarm m_alarm = None;
+    XSyncAlarm m_idleAlarm = None;   // goes off at the period's end
+    XSyncAlarm m_inputAlarm = None;  // goes off at input
     std::chrono::milliseconds m_timeout{0};
     bool m_bIdle = false;
 };
@@ -115,19 +122,25 @@ void CX11Idle::SetAlarm(XSyncAlarm& alarm, long long at, XSyncTestType test, boo
 }
 
 // Idle once the counter reaches the period's end; active when it falls below what
-// it was then (input resets it); then idle again after a whole timeout.
+// it was then (input resets it); then idle again after a whole timeout from that input.
 void CX11Idle::OnAlarm(const XSyncAlarmNotifyEvent& event, std::vector<IdleNews>& news) {
-    if (event.alarm != m_alarm || event.state == XSyncAlarmDestroyed) {
+    if (event.state == XSyncAlarmDestroyed || (event.alarm != m_idleAlarm && event.alarm != m_inputAlarm)) {
         return;
     }
     const long long value = ValueOf(event.counter_value);
-    m_bIdle = !m_bIdle;
-    news.push_back(IdleNews::Of(m_bIdle ? IdleNews::Kind::Idle : IdleNews::Kind::Active));
-    if (m_bIdle) {
-        SetAlarm(m_alarm, value > 0 ? value - 1 : 0, XSyncNegativeTransition, true);
-    } else {
-        SetAlarm(m_alarm, m_timeout.count(), XSyncPositiveComparison, true);
+    if (event.alarm == m_idleAlarm) {
+        m_bIdle = true;
+        news.push_back(IdleNews::Of(IdleNews::Kind::Idle));
+        SetAlarm(m_idleAlarm, 0, XSyncPositiveComparison, false);
+        SetAlarm(m_inputAlarm, value > 0 ? value - 1 : 0, XSyncNegativeTransition, true);
+        return;
     }
+    if (m_bIdle) {
+        news.push_back(IdleNews::Of(IdleNews::Kind::Active));
+    }
+    m_bIdle = false;
+    SetAlarm(m_inputAlarm, 0, XSyncNegativeTransition, false);
+    SetAlarm(m_idleAlarm, m_timeout.count(), XSyncPositiveComparison, true);
 }
 
 bool CX11Idle::Pump(std::vector<IdleNews>& news) {
@@ -138,18 +151,14 @@ bool CX11Idle::Pump(std::vector<IdleNews>& news) {
             OnAlarm(reinterpret_cast<const XSyncAlarmNotifyEvent&>(event), news);
         }
     }
-    return true;
+    return !m_connection->Lost();
 }
 
 }  // namespace
 
-std::unique_ptr<IIdleSource> OpenX11Idle(X11IdleRefusal& refusal) {
-    Display* display = XOpenDisplay(nullptr);
-    if (display == nullptr) {
-        refusal = X11IdleRefusal::NoDisplay;
-        return nullptr;
-    }
-    CX11Screen::HandleXErrors();  // a lost display ends the watcher with a line and status 1
+std::unique_ptr<IIdleSource> OpenX11Idle(std::unique_ptr<CX11Connection> connection,
+                                         X11IdleRefusal& refusal) {
+    Display* display = connection->Get();
     int eventBase = 0;
     int errorBase = 0;
     int major = 0;
@@ -158,12 +167,10 @@ std::unique_ptr<IIdleSource> OpenX11Idle(X11IdleRefusal& refusal) {
         XSyncQueryExtension(display, &eventBase, &errorBase) && XSyncInitialize(display, &major, &minor)
             ? IdleTimeCounter(display)
             : None;
-    refusal = XscreensaverRuns(display) ? X11IdleRefusal::XscreensaverRuns
-              : idleTime == None        ? X11IdleRefusal::NoIdleTime
-                                        : X11IdleRefusal::Opened;
-    if (refusal != X11IdleRefusal::Opened) {
-        XCloseDisplay(display);
+    const bool xscreensaver = XscreensaverRuns(display);
+    if (xscreensaver || idleTime == None) {
+        refusal = xscreensaver ? X11IdleRefusal::XscreensaverRuns : X11IdleRefusal::NoIdleTime;
         return nullptr;
     }
-    return std::make_unique<CX11Idle>(display, idleTime, eventBase);
+    return std::make_unique<CX11Idle>(std::move(connection), idleTime, eventBase);
 }

@@ -7,13 +7,11 @@
 #include "platform/x11/X11Events.h"
 #include "platform/x11/X11Monitors.h"
 
-CX11Saver::CX11Saver(Display* display) : m_display(display) {
-    CX11Screen::HandleXErrors();
-}
+CX11Saver::CX11Saver(std::unique_ptr<CX11Connection> connection)
+    : m_connection(std::move(connection)), m_display(m_connection->Get()) {}
 
 CX11Saver::~CX11Saver() {
     m_screens.clear();  // the windows go before the connection
-    XCloseDisplay(m_display);
 }
 
 void CX11Saver::DrawInLentWindow(const char* lent) {
@@ -21,7 +19,7 @@ void CX11Saver::DrawInLentWindow(const char* lent) {
     if (!window) {
         std::fprintf(stderr, "lucenta: XSCREENSAVER_WINDOW=%s names no window\n", lent);
     }
-    std::unique_ptr<CX11Screen> screen = window ? CX11Screen::Lend(m_display, *window) : nullptr;
+    std::unique_ptr<CX11Screen> screen = window ? CX11Screen::Lend(*m_connection, *window) : nullptr;
     if (!screen) {
         m_startFailure = SaverEvent::Kind::ScreenGone;
         return;
@@ -59,7 +57,7 @@ void CX11Saver::FollowMonitors() {
     for (std::size_t k = 0; k < monitors.size(); ++k) {
         if (k < m_screens.size()) {
             m_screens[k]->MoveTo(monitors[k]);
-        } else if (auto screen = CX11Screen::Cover(m_display, monitors[k], k == 0)) {
+        } else if (auto screen = CX11Screen::Cover(*m_connection, monitors[k], k == 0)) {
             m_screens.push_back(std::move(screen));
         } else {
             m_startFailure = SaverEvent::Kind::SetupFailed;
@@ -68,12 +66,8 @@ void CX11Saver::FollowMonitors() {
     }
 }
 
-std::unique_ptr<ISaverBackend> OpenX11Saver() {
-    Display* display = XOpenDisplay(nullptr);
-    if (display == nullptr) {
-        return nullptr;
-    }
-    auto saver = std::make_unique<CX11Saver>(display);
+std::unique_ptr<ISaverBackend> OpenX11Saver(std::unique_ptr<CX11Connection> connection) {
+    auto saver = std::make_unique<CX11Saver>(std::move(connection));
     if (const char* lent = std::getenv("XSCREENSAVER_WINDOW"); lent != nullptr && lent[0] != '\0') {
         saver->DrawInLentWindow(lent);
     } else {

@@ -14,7 +14,7 @@
 // the monitors as they come, go and change. Its events are handled in X11Events.cpp.
 class CX11Saver : public ISaverBackend {
   public:
-    explicit CX11Saver(Display* display);
+    explicit CX11Saver(std::unique_ptr<CX11Connection> connection);
     ~CX11Saver() override;
     CX11Saver(const CX11Saver&) = delete;
     CX11Saver& operator=(const CX11Saver&) = delete;
@@ -34,6 +34,7 @@ class CX11Saver : public ISaverBackend {
     bool TakeExposures();
     void FollowMonitors();
 
+    std::unique_ptr<CX11Connection> m_connection;
     Display* m_display;
     bool m_bCovering = false;  // the windows are the saver's own, one over each monitor
     bool m_bSettling = false;  // the monitors were followed at the last pump
@@ -41,5 +42,5 @@ class CX11Saver : public ISaverBackend {
     std::optional<SaverEvent::Kind> m_startFailure;  // a screen that could not be made, told at the next pump
 };
 
-// nullptr when the X display cannot be opened.
-std::unique_ptr<ISaverBackend> OpenX11Saver();
+// The saver on the display of `connection`, in xscreensaver's window where it lends one.
+std::unique_ptr<ISaverBackend> OpenX11Saver(std::unique_ptr<CX11Connection> connection);

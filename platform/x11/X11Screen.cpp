@@ -2,9 +2,6 @@
 
 #include <X11/Xutil.h>
 
-#include <unistd.h>
-
-#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -12,40 +9,6 @@
 #include "platform/x11/X11Monitors.h"
 
 namespace {
-
-// The windows drawn in: an error about one of them means that it is gone.
-std::vector<Window> g_drawnWindows;
-bool g_windowGone = false;
-
-extern "C" int OnXError(Display* display, XErrorEvent* error) {
-    const bool drawn =
-        std::find(g_drawnWindows.begin(), g_drawnWindows.end(), error->resourceid) != g_drawnWindows.end();
-    if (drawn && (error->error_code == BadWindow || error->error_code == BadDrawable)) {
-        g_windowGone = true;
-        return 0;
-    }
-    char text[256];
-    XGetErrorText(display, error->error_code, text, sizeof text);
-    std::fprintf(stderr, "lucenta: X error: %s (request %d)\n", text, error->request_code);
-    return 0;
-}
-
-// Xlib ends the program when its handler returns: it ends here, in order.
-extern "C" int OnDisplayLost(Display*) {
-    std::fprintf(stderr, "lucenta: the connection to the X server was lost\n");
-    _exit(CSaverEndJudge::ExitStatusOf(SaverEvent::Kind::DisplayLost).value_or(1));
-}
-
-void TrackDrawnWindow(Window window) {
-    if (std::find(g_drawnWindows.begin(), g_drawnWindows.end(), window) == g_drawnWindows.end()) {
-        g_drawnWindows.push_back(window);
-    }
-}
-
-void ForgetDrawnWindow(Window window) {
-    g_drawnWindows.erase(std::remove(g_drawnWindows.begin(), g_drawnWindows.end(), window),
-                         g_drawnWindows.end());
-}
 
 // Another client (a menu, a screen locker) may hold the keyboard or the pointer
 // for a moment; the grabs are tried again this often, for this long.
@@ -67,32 +30,23 @@ bool SameArea(const XRectangle& a, const XRectangle& b) {
 
 }  // namespace
 
-void CX11Screen::HandleXErrors() {
-    XSetErrorHandler(OnXError);
-    XSetIOErrorHandler(OnDisplayLost);
-}
-
-bool CX11Screen::AWindowWentAway() {
-    const bool gone = g_windowGone;
-    g_windowGone = false;
-    return gone;
-}
-
-std::unique_ptr<CX11Screen> CX11Screen::Cover(Display* display, const XRectangle& area, bool takesInput) {
-    std::unique_ptr<CX11Screen> screen(new CX11Screen(display));
+std::unique_ptr<CX11Screen> CX11Screen::Cover(CX11Connection& connection, const XRectangle& area,
+                                              bool takesInput) {
+    std::unique_ptr<CX11Screen> screen(new CX11Screen(connection));
     screen->m_bTakesInput = takesInput;
     if (!screen->CreateOwnWindow(area)) {
         return nullptr;
     }
-    XMapRaised(display, screen->m_window);
+    XMapRaised(connection.Get(), screen->m_window);
     return screen;
 }
 
-std::unique_ptr<CX11Screen> CX11Screen::Lend(Display* display, Window window) {
-    std::unique_ptr<CX11Screen> screen(new CX11Screen(display));
+std::unique_ptr<CX11Screen> CX11Screen::Lend(CX11Connection& connection, Window window) {
+    std::unique_ptr<CX11Screen> screen(new CX11Screen(connection));
+    Display* display = connection.Get();
     screen->m_bLent = true;
     screen->m_window = window;
-    TrackDrawnWindow(window);
+    connection.TrackWindow(window);
     XWindowAttributes attributes{};
     if (XGetWindowAttributes(display, window, &attributes) == 0) {
         std::fprintf(stderr, "lucenta: there is no window 0x%lx to draw in\n", window);
@@ -123,7 +77,7 @@ CX11Screen::~CX11Screen() {
     }
     if (m_window != None) {
         XSync(m_display, False);
-        ForgetDrawnWindow(m_window);
+        m_connection.ForgetWindow(m_window);
     }
 }
 
@@ -138,7 +92,7 @@ bool CX11Screen::CreateOwnWindow(const XRectangle& area) {
     m_window = XCreateWindow(m_display, RootWindow(m_display, screen), area.x, area.y, area.width,
                              area.height, 0, CopyFromParent, InputOutput, CopyFromParent,
                              CWOverrideRedirect | CWBackPixmap | CWEventMask, &attributes);
-    TrackDrawnWindow(m_window);
+    m_connection.TrackWindow(m_window);
     XStoreName(m_display, m_window, "Lucenta");
     XClassHint hint{const_cast<char*>("lucenta"), const_cast<char*>("Lucenta")};
     XSetClassHint(m_display, m_window, &hint);

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/x11/X11Connection.h"
 #include "platform/x11/X11Surface.h"
 #include "shell/SaverBackend.h"
 #include "shell/SaverEnd.h"
@@ -21,19 +22,13 @@ class CX11Screen : public ISaverScreen {
   public:
     // A window of its own over `area`, mapped; nullptr, with a line on stderr,
     // when nothing can be drawn on it.
-    static std::unique_ptr<CX11Screen> Cover(Display* display, const XRectangle& area, bool takesInput);
+    static std::unique_ptr<CX11Screen> Cover(CX11Connection& connection, const XRectangle& area,
+                                             bool takesInput);
     // The lent window; nullptr, with a line on stderr, when nothing can be drawn in it.
-    static std::unique_ptr<CX11Screen> Lend(Display* display, Window window);
+    static std::unique_ptr<CX11Screen> Lend(CX11Connection& connection, Window window);
     ~CX11Screen() override;
     CX11Screen(const CX11Screen&) = delete;
     CX11Screen& operator=(const CX11Screen&) = delete;
-
-    // Xlib's own handlers end the process on any error. Here an error about a window
-    // drawn in means that its owner destroyed it (AWindowWentAway tells, once); any
-    // other is reported on stderr. A lost connection says so and ends the program at
-    // once with the status the judge gives a lost display.
-    static void HandleXErrors();
-    static bool AWindowWentAway();
 
     Window Id() const { return m_window; }
     // Moves a window of its own over the monitor's new place and size.
@@ -51,7 +46,7 @@ class CX11Screen : public ISaverScreen {
     std::optional<PaceTime> FrameFrom(PaceTime t) const override { return m_frames.DeadlineFrom(t); }
 
   private:
-    explicit CX11Screen(Display* display) : m_display(display) {}
+    explicit CX11Screen(CX11Connection& connection) : m_connection(connection), m_display(connection.Get()) {}
     bool CreateOwnWindow(const XRectangle& area);
     // The window's visual, depth and size; false, with a line on stderr, when
     // nothing can be drawn on it.
@@ -61,6 +56,7 @@ class CX11Screen : public ISaverScreen {
     void OnMapped();
     void TryGrabs();
 
+    CX11Connection& m_connection;
     Display* m_display;
     Window m_window = None;
     bool m_bLent = false;

@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
 """Drives the idle watcher, `lucenta --idle 0.025` (1.5 s), on this machine's desktops as their users would: on
 Xvfb (X11's idle time), headless sway (KDE's idle protocol), kwin (ext-idle-notify) and mutter (GNOME's idle
-monitor on the session bus), each with buses of its own: the saver comes after the idle time and not before,
-input ends it and it comes back; what holds idleness off or locks the session (an inhibitor, a player, logind,
-GNOME, PowerDevil, stand-ins for the last three) ends it and keeps it away until it lets go. Weston, which
-reports no idle time, and a display where xscreensaver runs are refused.
+monitor on the session bus), each with buses of its own: the saver comes the idle time after the last input and
+not before nor later, input ends it and it comes back; what holds idleness off or locks the session (an
+inhibitor, a player, logind, GNOME, PowerDevil, stand-ins for the last three) ends it and keeps it away until it
+lets go. On Xvfb also: one watcher per session, whatever lucenta --idle off meets (a watcher starting, one slow to end, a stopped saver);
+a watcher that cannot watch names what it tried and leaves the running one; nothing outlives a lost display.
+Weston, which reports no idle time, and a display where xscreensaver runs are refused.
 
 usage: idle_watch.py LUCENTA LUCENTA_RENDER LUCENTA_NOTATION WL_TEST_CLIENT
 Needs Xvfb, xdotool, xscreensaver, sway, wtype, grim, kwin_wayland, mutter, weston, dbus-daemon, gdbus, setpriv
@@ -116,18 +118,33 @@ def comes_within(desktop, since, limit=IDLE + 8):
     return time.monotonic() - since if wait_for(desktop.saver_runs, limit, 0.05) else None
 
 
-def idle_cycle(desktop, watcher, started, user_input):
-    """The saver comes after the idle time and not before; input ends it; it comes back."""
+def holds_lock(process, byte):
+    """Whether the process holds the lock on the byte of its session's lock file, as the kernel lists it."""
+    with open("/proc/locks") as locks:
+        return any(line.split()[4:5] == [str(process.pid)] and line.split()[6:7] == [str(byte)] for line in locks)
+
+
+def idle_cycle(desktop, user_input, *extra_words, **extra):
+    """After a second without input a watcher starts, and input comes at once: the saver comes the idle time
+    after that input, neither before nor later (the first period counts from the last input, whenever it came);
+    input ends it; it comes back. The watcher."""
     name = desktop.name
-    after = comes_within(desktop, started)
-    check(f"{name}: the saver comes {IDLE:.0f} s after the watcher starts, not before",
-          after is not None and after >= IDLE - EARLY, f"after {after} s; watcher {watcher.evidence()}")
+    user_input()
+    time.sleep(1.0)  # the session, idle for a second when the watcher starts
+    watcher = desktop.watch(*extra_words, **extra)
+    wait_for(lambda: holds_lock(watcher, 0), 10)  # it watches
+    user_input()
+    acted = time.monotonic()
+    after = comes_within(desktop, acted)
+    check(f"{name}: the saver comes {IDLE:.1f} s after the last input, not before nor later",
+          after is not None and IDLE - EARLY <= after <= IDLE + 0.9, f"after {after} s; watcher {watcher.evidence()}")
     user_input()
     acted = time.monotonic()
     check(f"{name}: input ends it", wait_for(lambda: not desktop.saver_runs(), 3, 0.05), watcher.evidence())
     after = comes_within(desktop, acted)
     check(f"{name}: ... and it comes back after the idle time", after is not None and after >= IDLE - EARLY,
           f"after {after} s; watcher {watcher.evidence()}")
+    return watcher
 
 
 def held_off(desktop, watcher, what, hold, let_go, stays_away=True, user_input=None):
@@ -161,24 +178,23 @@ def stop_watcher(desktop, watcher, how=signal.SIGTERM):
 
 
 def start_xvfb(desktop):
+    """A new X server of the desktop's; the server and its display."""
     number_file = os.path.join(desktop.root, "display")
     with open(number_file, "w") as out:
         server = subprocess.Popen(["Xvfb", "-displayfd", str(out.fileno()), "-screen", "0", "640x480x24",
                                    "-nolisten", "tcp", "-noreset"], pass_fds=(out.fileno(),),
                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     wait_for(lambda: open(number_file).read().strip(), 10)
-    desktop.env["DISPLAY"] = ":" + open(number_file).read().strip()
-    return server
+    return server, ":" + open(number_file).read().strip()
 
 
 def test_x11():
     desktop = Desktop("Xvfb")
     try:
-        server = start_xvfb(desktop)
+        server, desktop.env["DISPLAY"] = start_xvfb(desktop)
         xdotool = lambda *words: subprocess.run(["xdotool", *words], env=dict(os.environ, DISPLAY=desktop.env["DISPLAY"]))
         system, session = desktop.peer("system"), desktop.peer("session")
-        watcher, started = desktop.watch(), time.monotonic()
-        idle_cycle(desktop, watcher, started, lambda: xdotool("mousemove", "--", "100", "100", "key", "a"))
+        watcher = idle_cycle(desktop, lambda: xdotool("mousemove", "--", "100", "100", "key", "a"))
         players = []
         held_off(desktop, watcher, "a player's inhibitor (org.freedesktop.ScreenSaver, served by the watcher)",
                  lambda: players.append(desktop.peer("player")), lambda: release(players[0]))
@@ -194,35 +210,74 @@ def test_x11():
               wait_for(lambda: not desktop.saver_runs(), 3, 0.05), watcher.evidence())
         test_one_watcher_per_session(desktop, watcher)
         test_xscreensaver_refused(desktop)
-        watcher = desktop.watch()
-        wait_for(lambda: os.path.exists(os.path.join(desktop.env["XDG_RUNTIME_DIR"], "lucenta-idle-" +
-                                                     desktop.env["DISPLAY"] + ".lock")), 5)
-        server.kill()
-        status = ended(watcher, 10)
-        check("Xvfb: the X server going away ends the watcher with status 1 and one line",
-              status == 1 and watcher.output().count("\n") == 1, watcher.evidence())
+        test_display_lost(desktop, server)
     finally:
         desktop.close()
+
+
+def savers(desktop):
+    return subprocess.run(["pgrep", "-f", f"^{desktop.lucenta} -s"], capture_output=True, text=True).stdout.split()
 
 
 def test_one_watcher_per_session(desktop, first):
     second = desktop.watch("--speed", "30")
     check("Xvfb: a new watcher in the same session replaces the running one", ended(first, 10) == 0 and
-          wait_for(lambda: second.poll() is None, 1), (first.evidence(), second.evidence()))
+          wait_for(lambda: holds_lock(second, 0), 10), (first.evidence(), second.evidence()))
+    third = desktop.watch(DISPLAY=desktop.env["DISPLAY"] + ".0")  # the same display
     off = desktop.run(desktop.lucenta, "--idle", "off")
-    check("Xvfb: lucenta --idle off ends the session's watcher", off.returncode == 0 and "has ended" in off.stdout and
-          ended(second, 10) == 0, (off, second.evidence()))
+    check("Xvfb: lucenta --idle off, run as a new watcher starts, ends the running one and the new one",
+          off.returncode == 0 and "has ended" in off.stdout and ended(second, 10) == 0 and ended(third, 10) == 0,
+          (off, second.evidence(), third.evidence()))
+    busy = desktop.watch()
+    wait_for(lambda: holds_lock(busy, 0), 10)
+    busy.send_signal(signal.SIGSTOP)  # busy for a moment: it takes its time to end
+    new = desktop.watch()
+    wait_for(lambda: holds_lock(new, 1), 10)
+    off = desktop.start(desktop.lucenta, "--idle", "off")
+    busy.send_signal(signal.SIGCONT)
+    check("Xvfb: ... and where the replaced one takes its time, it ends the new one that holds the session then",
+          ended(off, 20) == 0 and f"process {new.pid}" in off.output() and ended(busy, 10) == 0 and
+          ended(new, 10) == 0, (off.evidence(), busy.evidence(), new.evidence()))
+    watcher = desktop.watch()
+    wait_for(desktop.saver_runs, IDLE + 8, 0.05)
+    os.kill(int(savers(desktop)[0]), signal.SIGSTOP)
+    off = desktop.run(desktop.lucenta, "--idle", "off")
+    check("Xvfb: off ends a watcher whose saver is stopped, and the saver with it", off.returncode == 0 and
+          ended(watcher, 10) == 0 and not desktop.saver_runs(), (off, watcher.evidence()))
 
 
 def test_xscreensaver_refused(desktop):
+    running = desktop.watch()
+    wait_for(lambda: holds_lock(running, 0), 10)
     daemon = desktop.start("xscreensaver", "-no-splash", **{"DISPLAY": desktop.env["DISPLAY"]})
     ready = wait_for(lambda: desktop.run("xscreensaver-command", "-time").returncode == 0, 10, 0.2)
     watcher = desktop.watch()
     status = ended(watcher, 10)
-    check("Xvfb: where xscreensaver runs, the watcher says so and ends with status 1",
-          ready and status == 1 and "xscreensaver" in watcher.output(), watcher.evidence())
+    check("Xvfb: where xscreensaver runs, the watcher says so in one line, ends with status 1 and leaves the "
+          "running one", ready and status == 1 and watcher.output().count("\n") == 1 and "xscreensaver" in
+          watcher.output() and running.poll() is None, (watcher.evidence(), running.evidence()))
     desktop.run("xscreensaver-command", "-exit")
     ended(daemon, 5)
+    running.terminate()
+    ended(running, 10)
+    for extra, said in (({"DISPLAY": ":77"}, "cannot open the X display ':77'"),
+                        ({"WAYLAND_DISPLAY": "no-compositor", "DISPLAY": ":77"}, "'no-compositor'")):
+        refused = desktop.run(desktop.lucenta, "--idle", MINUTES, **extra)
+        check(f"Xvfb: {extra}: the watcher names what it tried, in one line, and ends with status 1",
+              refused.returncode == 1 and said in refused.stderr and refused.stderr.count("\n") == 1, refused)
+
+
+def test_display_lost(desktop, server):
+    """A Wayland socket that names no compositor leaves the X display to watch; the X server going away under a
+    showing saver ends the watcher with status 1, and leaves no saver."""
+    watcher = desktop.watch(WAYLAND_DISPLAY="no-compositor")
+    check("Xvfb: with a WAYLAND_DISPLAY that names no compositor, the watcher watches the X display",
+          wait_for(desktop.saver_runs, IDLE + 8, 0.05), watcher.evidence())
+    server.kill()
+    status = ended(watcher, 10)
+    check("Xvfb: the X server going away ends the watcher with status 1, says so, and leaves no saver",
+          status == 1 and "X server was lost" in watcher.output() and wait_for(lambda: not desktop.saver_runs(), 5),
+          watcher.evidence())
 
 
 def test_sway():
@@ -234,9 +289,8 @@ def test_sway():
         if not desktop.compositor("wayland-1", "sway", "-c", config, WLR_BACKENDS="headless", WLR_RENDERER="pixman",
                                   WLR_LIBINPUT_NO_DEVICES="1"):
             return
-        watcher, started = desktop.watch(), time.monotonic()
         key = lambda: desktop.run("wtype", "-s", "100", "-k", "a")
-        idle_cycle(desktop, watcher, started, key)
+        watcher = idle_cycle(desktop, key)
         test_sway_picture(desktop, watcher)
         inhibitors = []
         held_off(desktop, watcher, "a window's idle inhibitor", lambda: inhibitors.append(held_inhibitor(desktop)),
@@ -272,9 +326,8 @@ def test_kwin():
         if not desktop.compositor("wl-kwin", kwin, "--virtual", "--no-lockscreen", "--socket", "wl-kwin", "--width",
                                   "800", "--height", "600"):
             return
-        watcher, started = desktop.watch(), time.monotonic()
         activity = lambda: desktop.run(desktop.client, "activity")
-        idle_cycle(desktop, watcher, started, activity)
+        watcher = idle_cycle(desktop, activity)
         inhibitors = []
         held_off(desktop, watcher, "a window's idle inhibitor", lambda: inhibitors.append(held_inhibitor(desktop)),
                  lambda: release(inhibitors[0]), user_input=activity)
@@ -293,9 +346,8 @@ def test_mutter():
         monitor = lambda what, *words: desktop.run("gdbus", what, "--session", "--dest", "org.gnome.Mutter.IdleMonitor",
                                                    "--object-path", "/org/gnome/Mutter/IdleMonitor/Core", *words)
         wait_for(lambda: monitor("introspect").returncode == 0, 20, 0.2)  # on the bus a moment after the socket
-        watcher, started = desktop.watch(), time.monotonic()
         reset = lambda: monitor("call", "--method", "org.gnome.Mutter.IdleMonitor.ResetIdletime")
-        idle_cycle(desktop, watcher, started, reset)
+        watcher = idle_cycle(desktop, reset)
         held_off(desktop, watcher, "gnome-session's idle inhibitor (flag 8)", lambda: do(session, "gsm-inhibit"),
                  lambda: do(session, "gsm-uninhibit"))
         stop_watcher(desktop, watcher)

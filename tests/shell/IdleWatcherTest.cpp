@@ -15,7 +15,9 @@ constexpr unsigned kLogind = 2;  // another holder, or logind's lock
 // Writes down what the watcher asks of the idle source and the saver.
 class Recorder : public IIdleTimer, public ISaverChild {
   public:
-    void Arm(std::chrono::milliseconds timeout) override { said += timeout == kTimeout ? "arm " : "arm? "; }
+    void Arm(std::chrono::milliseconds timeout, PeriodFrom from) override {
+        said += timeout != kTimeout ? "arm? " : from == PeriodFrom::LastInput ? "arm " : "rearm ";
+    }
     bool Start() override {
         said += startFails ? "start(fails) " : "start ";
         return !startFails;
@@ -47,7 +49,7 @@ TEST(IdleWatcher, DecidesWhenTheSaverRunsFromWhatTheSessionTells) {
     const struct {
         const char* what;
         std::vector<Step> steps;
-        const char* said;  // what the watcher asked, in order, after the first arm
+        const char* said;  // what the watcher asked, in order, after the first arm (from the last input)
         bool running;
         bool finished = false;
     } cases[] = {
@@ -61,7 +63,7 @@ TEST(IdleWatcher, DecidesWhenTheSaverRunsFromWhatTheSessionTells) {
         {"held off, idle starts nothing", {News(Kind::HeldOff, kVideo), News(Kind::Idle)}, "", false},
         {"released while idle: a new period, then the saver",
          {News(Kind::HeldOff, kVideo), News(Kind::Idle), News(Kind::Released, kVideo), News(Kind::Idle)},
-         "arm start ",
+         "rearm start ",
          true},
         {"released while another still holds: nothing",
          {News(Kind::HeldOff, kVideo), News(Kind::HeldOff, kLogind), News(Kind::Idle),
@@ -82,15 +84,15 @@ TEST(IdleWatcher, DecidesWhenTheSaverRunsFromWhatTheSessionTells) {
          false},
         {"unlocked while idle: a new period, then the saver",
          {News(Kind::Locked, kLogind), News(Kind::Idle), News(Kind::Unlocked, kLogind), News(Kind::Idle)},
-         "arm start ",
+         "rearm start ",
          true},
         {"a lock asked for ends the saver; the session is not taken as locked",
          {News(Kind::Idle), News(Kind::LockRequested), Ended(0)},
-         "start stop arm ",
+         "start stop rearm ",
          false},
         {"a saver that ends by itself while idle: a new period",
          {News(Kind::Idle), Ended(0), News(Kind::Idle)},
-         "start arm start ",
+         "start rearm start ",
          true},
         {"a saver that fails is not started again before input and a new idle period",
          {News(Kind::Idle), Ended(1), News(Kind::Idle), News(Kind::Active), News(Kind::Idle)},

@@ -161,12 +161,10 @@ std::unique_ptr<IIdleConnection> WatchSessionBusHolds() {
     WatchGnomeSession(session);
     WatchPowerDevil(session);
     WatchActiveChanged(session, "org.gnome.ScreenSaver", "/org/gnome/ScreenSaver", kLockedByGnome);
-    if (auto service = CScreenSaverService::Serve(session, kHeldByScreenSaverCallers)) {
-        holds->Serve(std::move(service));
-    } else {
-        WatchActiveChanged(session, "org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver",
-                           kLockedByScreenSaver);
-    }
+    // Asked before the name is this watcher's: a program that serves it for real tells the lock.
+    WatchActiveChanged(session, "org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver",
+                       kLockedByScreenSaver);
+    holds->Serve(CScreenSaverService::Serve(session, kHeldByScreenSaverCallers));
     return holds;
 }
 

@@ -9,7 +9,7 @@
 // - the session bus: gnome-session's inhibitors of idleness (InhibitedActions,
 //   flag 8), PowerDevil's inhibitions of the screen (HasInhibition(4)), and
 //   org.freedesktop.ScreenSaver: served here where no other program serves it
-//   (CScreenSaverService), else its ActiveChanged, like GNOME's
+//   (CScreenSaverService), and where one does, its ActiveChanged, like GNOME's
 //   org.gnome.ScreenSaver's, tells the lock;
 // - the system bus: logind's BlockInhibited (holding "idle"), and this session's
 //   LockedHint and Lock.

@@ -4,7 +4,8 @@ Xvfb (X11's idle time), headless sway (KDE's idle protocol), kwin (ext-idle-noti
 monitor on the session bus), each with buses of its own: the saver comes the idle time after the last input and
 not before nor later, input ends it and it comes back; what holds idleness off or locks the session (an
 inhibitor, a player, logind, GNOME, PowerDevil, stand-ins for the last three) ends it and keeps it away until it
-lets go. On Xvfb also: one watcher per session, whatever lucenta --idle off meets (a watcher starting, one slow to end, a stopped saver);
+lets go. On Xvfb also: a player's inhibitor outlives its watcher and holds a second session on the same bus; one
+watcher per session, whatever lucenta --idle off meets (a watcher starting, one slow to end, a stopped saver);
 a watcher that cannot watch names what it tried and leaves the running one; nothing outlives a lost display.
 Weston, which reports no idle time, and a display where xscreensaver runs are refused.
 
@@ -208,6 +209,7 @@ def test_x11():
         do(system, "request-lock")
         check("Xvfb: logind asking the session to lock ends the saver",
               wait_for(lambda: not desktop.saver_runs(), 3, 0.05), watcher.evidence())
+        watcher = test_holds_outlive_their_watcher(desktop, watcher)
         test_one_watcher_per_session(desktop, watcher)
         test_xscreensaver_refused(desktop)
         test_display_lost(desktop, server)
@@ -217,6 +219,26 @@ def test_x11():
 
 def savers(desktop):
     return subprocess.run(["pgrep", "-f", f"^{desktop.lucenta} -s"], capture_output=True, text=True).stdout.split()
+
+
+def test_holds_outlive_their_watcher(desktop, first):
+    """A player's inhibitor, held with a watcher that another replaces, keeps the new one's saver away, and
+    also that of a second session of the user on the same bus; let go, both savers come. The new watcher."""
+    player = desktop.peer("player")
+    second = desktop.watch()
+    other_server, other_display = start_xvfb(desktop)
+    other = desktop.watch(DISPLAY=other_display)
+    check("Xvfb: the player's inhibitor outlives the watcher it was asked of, and holds another session's",
+          ended(first, 10) == 0 and not wait_for(desktop.saver_runs, IDLE + 1.5, 0.1),
+          (first.evidence(), second.evidence(), other.evidence()))
+    release(player)
+    check("Xvfb: ... let go, the saver comes in both sessions", wait_for(lambda: len(savers(desktop)) == 2, IDLE + 8),
+          (second.evidence(), other.evidence()))
+    other.terminate()
+    check("Xvfb: the other session's watcher ends with its saver", ended(other, 10) == 0 and
+          wait_for(lambda: len(savers(desktop)) == 1, 5), other.evidence())
+    other_server.kill()
+    return second
 
 
 def test_one_watcher_per_session(desktop, first):

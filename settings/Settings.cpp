@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "settings/NumberText.h"
+#include "settings/RunSettings.h"
 #include "settings/SettingsWarning.h"
 
 namespace {
@@ -27,7 +28,8 @@ void CSettings::SetInteger(CRegEntry& entry, int value) {
     entry.SetString(FormatInteger(value));
 }
 
-double CSettings::PictureNumber(const char16_t* name, double defaultValue) {
+double CSettings::PictureNumber(const char16_t* name) {
+    const double defaultValue = RunSettingOf(name).defaultValue;
     CRegEntry& entry = m_wavelength.GetEntry(name);
     const bool text = entry.GetType() == RegType::Sz || entry.GetType() == RegType::Binary;
     bool converted = !text;
@@ -58,10 +60,11 @@ void CSettings::WriteDefaults() {
             store.GetEntry(name).SetString(text);
         }
     };
-    write(m_wavelength, kBottom, FormatFixed(kDefaultBottom));
-    write(m_wavelength, kTop, FormatFixed(kDefaultTop));
-    write(m_wavelength, kIntensity, FormatFixed(kDefaultIntensity));
-    write(m_config, kBackground, FormatInteger(0));
-    write(m_config, kMethod, FormatInteger(0));
-    write(m_config, kShowTreble, FormatInteger(1));
+    for (const RunSetting& setting : kRunSettings) {
+        if (setting.writtenAtFirstRun) {
+            write(Store(setting.key), setting.name,
+                  setting.integer ? FormatInteger(static_cast<long long>(setting.defaultValue))
+                                  : FormatFixed(setting.defaultValue));
+        }
+    }
 }

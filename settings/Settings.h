@@ -14,10 +14,9 @@ inline constexpr char16_t kBottom[] = u"Bottom";           // Wavelength: nm of 
 inline constexpr char16_t kTop[] = u"Top";                 // Wavelength: end of the range, nm
 inline constexpr char16_t kIntensity[] = u"Intensity";     // Wavelength: factor on the colours
 
-// The defaults of the Wavelength key.
-inline constexpr double kDefaultBottom = 440;
-inline constexpr double kDefaultTop = 640;
-inline constexpr double kDefaultIntensity = 1;
+// The defaults of the settings, and which of them the first run writes, are in
+// the table of a run's settings (RunSettings.h).
+enum class SettingsKey { Config, Wavelength };
 
 // The user's two settings keys, each loaded once when constructed; every
 // assignment is written to the key at once. Two CSettings never see each other's
@@ -30,6 +29,7 @@ class CSettings {
 
     CRegistry& Config() { return m_config; }
     CRegistry& Wavelength() { return m_wavelength; }
+    CRegistry& Store(SettingsKey key) { return key == SettingsKey::Config ? m_config : m_wavelength; }
 
     // The first-run rule, applied before the picture reads its settings. When
     // "Bottom" has no value at all, each of the six settings that has no value yet
@@ -38,10 +38,10 @@ class CSettings {
     void WriteDefaults();
 
     // A number of the Wavelength key as the picture takes it: a value that is no
-    // finite number ("nan", "inf") as `defaultValue`, text that is no number at all
-    // as 0 (as the store reads it); either is told in a warning that names it.
-    // Nothing is written.
-    double PictureNumber(const char16_t* name, double defaultValue);
+    // finite number ("nan", "inf") as its default, text that is no number at all as
+    // 0 (as the store reads it); either is told in a warning that names it. Nothing
+    // is written.
+    double PictureNumber(const char16_t* name);
 
     // Writes the integer as "%d" text.
     static void SetInteger(CRegEntry& entry, int value);

@@ -10,6 +10,10 @@
 #include "ringing/PlaceNotation.h"
 #include "settings/Speed.h"
 
+const char* MethodListName(int index) {
+    return FindMethod(index + 1)->name;
+}
+
 void CSettingsDialogState::Load() {
     m_nMethodIndex = m_settings.Config().GetEntry(kMethod).GetInteger();
     m_nShowTreble = m_settings.Config().GetEntry(kShowTreble).GetInteger();

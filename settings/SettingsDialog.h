@@ -39,12 +39,10 @@ int DialogUnitsToPixelsY(int units, int charHeight);
 int AverageCharWidth(int widthOfTheLetters);
 inline constexpr char kAverageWidthLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
 
-// The methods the dialog offers, in list order: position i is method number i + 1.
-inline constexpr const char* kMethodListNames[] = {
-    "Plain Hunt", "Plain Bob",       "Double Oxford Bob",  "Treble Bob Hunt",
-    "Little Bob", "Kent Treble Bob", "Cambridge Surprise", "Stedman",
-};
-constexpr int kMethodListCount = sizeof kMethodListNames / sizeof kMethodListNames[0];
+// The dialog offers methods 1 to 8 of the library, in list order: position i is
+// method number i + 1, named as the library names it.
+constexpr int kMethodListCount = 8;
+const char* MethodListName(int index);
 
 // What the settings dialog holds apart from its controls: the method index (the
 // list position, also the stored "Method"), the show-treble flag and the settings,

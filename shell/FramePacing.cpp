@@ -27,7 +27,17 @@ PaceTime CRowPacer::DueTimeOf(std::int64_t row) const {
            PaceTime(row / m_speed * kNanosPerSecond + DivideUp(row % m_speed * kNanosPerSecond, m_speed));
 }
 
+CRowPacer CRowPacer::FromFirstFrame(int speed, PaceTime lead) {
+    CRowPacer pacer(speed, PaceTime(0));
+    pacer.m_lead = lead;
+    return pacer;
+}
+
 std::int64_t CRowPacer::TakeRowsDue(PaceTime now, std::int64_t unpaced) {
+    if (m_lead) {
+        m_start = now - *m_lead;
+        m_lead.reset();
+    }
     if (!Paced()) {
         return unpaced;
     }
@@ -42,6 +52,9 @@ std::int64_t CRowPacer::TakeRowsDue(PaceTime now, std::int64_t unpaced) {
 }
 
 PaceTime CRowPacer::NextRowDue() const {
+    if (m_lead) {
+        return PaceTime(0);
+    }
     return Paced() ? DueTimeOf(m_taken + 1) : m_start;
 }
 

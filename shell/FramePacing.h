@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 
 // When a paced picture draws its rows, and when the display shows its frames.
 // Both are pure arithmetic on times from any steady clock, in nanoseconds; the
@@ -17,7 +18,8 @@ inline PaceTime PaceNow() {
 // start)) rows are due. A speed of 0 is as fast as it draws: each call makes rows
 // due at once, one for a loop that draws a row at a time (the saver), a picture's
 // worth for one that can draw only at the frames of a toolkit's clock (a preview).
-// Every picture of the program starts its rows with one of these.
+// Every picture of the program paces its rows with one of these, started at the
+// picture's first frame (FromFirstFrame).
 class CRowPacer {
   public:
     // A stall longer than this (a suspended machine, a stopped process) is not
@@ -25,8 +27,13 @@ class CRowPacer {
     static constexpr PaceTime kMaxLag = std::chrono::milliseconds(250);
 
     CRowPacer(int speed, PaceTime start) : m_speed(speed), m_start(start) {}
+    // Started by the first TakeRowsDue, at its `now` less `lead`; till then, the
+    // next row is due at once.
+    static CRowPacer FromFirstFrame(int speed, PaceTime lead = PaceTime(0));
 
-    bool Paced() const { return m_speed > 0; }
+    // Whether a speed paces the rows, or lets them come as fast as they are drawn.
+    static bool Paces(int speed) { return speed > 0; }
+    bool Paced() const { return Paces(m_speed); }
     // The rows due by `now` and not taken yet; they count as drawn from here on.
     // Unpaced, `unpaced` rows.
     std::int64_t TakeRowsDue(PaceTime now, std::int64_t unpaced = 1);
@@ -40,6 +47,7 @@ class CRowPacer {
     int m_speed;
     PaceTime m_start;
     std::int64_t m_taken = 0;
+    std::optional<PaceTime> m_lead;  // not started yet: started this long before the first frame
 };
 
 // The display's frame deadlines at a refresh rate in millihertz: frame n at

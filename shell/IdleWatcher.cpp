@@ -7,9 +7,9 @@ void CIdleWatcher::Start() {
     m_timer.Arm(m_timeout, PeriodFrom::LastInput);
 }
 
-void CIdleWatcher::Notice(const IdleNews& news) {
-    using Kind = IdleNews::Kind;
-    switch (news.kind) {
+void CIdleWatcher::Handle(const IdleEvent& event) {
+    using Kind = IdleEvent::Kind;
+    switch (event.kind) {
         case Kind::Idle:
             m_bIdle = true;
             StartSaverIfDue();
@@ -21,11 +21,11 @@ void CIdleWatcher::Notice(const IdleNews& news) {
             break;
         case Kind::HeldOff:
         case Kind::Released:
-            Hold(m_held, news.holder, news.kind == Kind::HeldOff);
+            Hold(m_held, event.holder, event.kind == Kind::HeldOff);
             break;
         case Kind::Locked:
         case Kind::Unlocked:
-            Hold(m_locks, news.holder, news.kind == Kind::Locked);
+            Hold(m_locks, event.holder, event.kind == Kind::Locked);
             break;
         case Kind::LockRequested:
             StopSaver();
@@ -36,11 +36,11 @@ void CIdleWatcher::Notice(const IdleNews& news) {
 // A hold or a lock ends the saver; when the last one goes while the session is
 // idle, a new period starts: the saver comes the full time after it.
 void CIdleWatcher::Hold(unsigned& holders, unsigned holder, bool on) {
-    const bool wasQuiet = Quiet();
+    const bool wasFree = NothingHoldsOff();
     holders = on ? holders | holder : holders & ~holder;
     if (on) {
         StopSaver();
-    } else if (!wasQuiet && Quiet() && m_bIdle && !m_bStopped) {
+    } else if (!wasFree && NothingHoldsOff() && m_bIdle && !m_bStopped) {
         m_timer.Arm(m_timeout, PeriodFrom::Now);
     }
 }
@@ -53,7 +53,7 @@ void CIdleWatcher::SaverEnded(std::optional<int> status) {
     m_bStopAsked = false;
     if (failed) {
         m_bWaitForInput = true;
-    } else if (m_bIdle && Quiet() && !m_bStopped) {
+    } else if (m_bIdle && NothingHoldsOff() && !m_bStopped) {
         m_timer.Arm(m_timeout, PeriodFrom::Now);
     }
 }
@@ -64,7 +64,7 @@ void CIdleWatcher::Stop() {
 }
 
 void CIdleWatcher::StartSaverIfDue() {
-    if (m_bIdle && Quiet() && !m_bSaverRunning && !m_bWaitForInput && !m_bStopped) {
+    if (m_bIdle && NothingHoldsOff() && !m_bSaverRunning && !m_bWaitForInput && !m_bStopped) {
         m_bSaverRunning = m_saver.Start();
         m_bWaitForInput = !m_bSaverRunning;
     }

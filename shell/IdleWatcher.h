@@ -7,7 +7,7 @@
 // its idle time (Wayland's idle protocols, GNOME's idle monitor, the X server),
 // what holds idleness off (a playing video's inhibitor) and the session's lock.
 // Holds and locks come from several places at once: each is told with its own bit.
-struct IdleNews {
+struct IdleEvent {
     enum class Kind {
         Idle,           // no input for the time armed
         Active,         // input again
@@ -20,7 +20,7 @@ struct IdleNews {
     Kind kind;
     unsigned holder = 0;  // HeldOff, Released, Locked, Unlocked: which one tells
 
-    static IdleNews Of(Kind kind, unsigned holder = 0) { return {kind, holder}; }
+    static IdleEvent Of(Kind kind, unsigned holder = 0) { return {kind, holder}; }
 };
 
 // Where an idle period counts from: the last input, which may have come before the
@@ -58,7 +58,7 @@ class CIdleWatcher {
 
     // Arms the first period.
     void Start();
-    void Notice(const IdleNews& news);
+    void Handle(const IdleEvent& event);
     // The saver ended: with its exit status, std::nullopt when a signal ended it.
     void SaverEnded(std::optional<int> status);
     // A signal asks the watcher to end: the saver ends with it.
@@ -69,7 +69,7 @@ class CIdleWatcher {
     bool Finished() const { return m_bStopped && !m_bSaverRunning; }
 
   private:
-    bool Quiet() const { return m_held == 0 && m_locks == 0; }
+    bool NothingHoldsOff() const { return m_held == 0 && m_locks == 0; }
     void StartSaverIfDue();
     void StopSaver();
     void Hold(unsigned& holders, unsigned holder, bool on);

@@ -9,7 +9,7 @@
 
 CRingCanvas::CRingCanvas() = default;
 
-bool CRingCanvas::Setup(int width, int height, ColourLog colourLog) {
+void CRingCanvas::Setup(int width, int height, ColourLog colourLog) {
     m_pColours.reset();
     m_nBells = std::max(width, 0);
     m_nHeight = height;
@@ -18,9 +18,9 @@ bool CRingCanvas::Setup(int width, int height, ColourLog colourLog) {
 
     m_settings.WriteDefaults();
     CRegistry& config = m_settings.Config();
-    const double bottom = m_settings.PictureNumber(kBottom, kDefaultBottom);
-    const double top = m_settings.PictureNumber(kTop, kDefaultTop);
-    const double intensity = m_settings.PictureNumber(kIntensity, kDefaultIntensity);
+    const double bottom = m_settings.PictureNumber(kBottom);
+    const double top = m_settings.PictureNumber(kTop);
+    const double intensity = m_settings.PictureNumber(kIntensity);
     m_crBackground = config.GetEntry(kBackground).GetInteger() != 0 ? m_crWhite : m_crBlack;
     m_nRowY = height - 1;
 
@@ -39,7 +39,6 @@ bool CRingCanvas::Setup(int width, int height, ColourLog colourLog) {
     CloseTextFile(log);
 
     m_nPlace = PN_NOTATION_END;
-    return true;
 }
 
 void CRingCanvas::ApplyNextChange() {

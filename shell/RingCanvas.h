@@ -8,7 +8,12 @@
 #include "settings/Settings.h"
 #include "shell/DrawingSurface.h"
 
-// Set on the treble's row entry: the bell is painted black wherever it goes.
+// A row entry is a PackedColour, whose bits 0-23 hold the bell's colour, with marks
+// above them. Bit 27, the treble mark, is set on the treble's entry when its path
+// is shown: the bell is painted black wherever it goes. Bits 24-26 and 28-31 are
+// free: nothing sets them. The row step paints an entry without the treble mark as
+// it is, and Windows reads a COLORREF's top byte as palette flags: a new mark must
+// be taken off before the entry is painted.
 constexpr PackedColour kTrebleMark = 0x08000000;
 
 // The picture's state: one bell per pixel column, each with its own colour, rung
@@ -26,8 +31,8 @@ class CRingCanvas {
     // Rebuilds the picture for a new client size: writes the first-run defaults,
     // reads the settings, gives every column its spectral colour, marks the treble,
     // builds the method for as many bells as there are columns and writes
-    // "Colours.log" in the current directory. Always true.
-    bool Setup(int width, int height, ColourLog colourLog = ColourLog::Written);
+    // "Colours.log" in the current directory.
+    void Setup(int width, int height, ColourLog colourLog = ColourLog::Written);
 
     // Permutes the row by the next change and paints it at the bottom, then scrolls up.
     void DrawNextRow(IDrawingSurface& surface);

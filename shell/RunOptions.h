@@ -6,20 +6,12 @@
 #include <string_view>
 #include <vector>
 
-#include "settings/SettingsOverrides.h"
+#include "settings/RunSettings.h"
 
 // The options of a run, in one grammar for every program that takes them
-// (lucenta -s, lucenta --idle, lucenta-render), each for that run only:
-//   --speed N                  rows per second (0: as fast as it draws)
-//   --method N|NAME            the method number (1 to 8, 10) or its name
-//   --treble, --no-treble      the treble's path shown or not
-//   --background black|white
-//   --bottom NM, --top NM      the range of wavelengths (the bottom above 0)
-//   --intensity X              the factor on the colours
-struct RunOptions {
-    std::optional<int> speed;
-    SettingsOverrides settings;
-};
+// (lucenta -s, lucenta --idle, lucenta-render), each for that run only: those of
+// the table of a run's settings (RunSettings.h), an option word and its value, or
+// a switch's words alone.
 
 // An option that one program takes beside those: its name, whether a value follows
 // it, and what it does with the value (false, with the line that says what it
@@ -36,9 +28,9 @@ enum class UnknownWords { Ignored, Refused };
 
 // The options in `words`; std::nullopt, with one line in `error` that names the
 // option and what it takes (or the word that no option is), for anything else.
-std::optional<RunOptions> ParseRunOptions(const std::vector<std::string_view>& words,
-                                          const std::vector<ProgramOption>& own, UnknownWords unknown,
-                                          std::string& error);
+std::optional<SettingsOverrides> ParseRunOptions(const std::vector<std::string_view>& words,
+                                                 const std::vector<ProgramOption>& own, UnknownWords unknown,
+                                                 std::string& error);
 
 // The choices of a saver's run, resolved once: its speed (the one given for the
 // run, else the stored one, else `unstoredSpeed`, the platform's own default) and
@@ -47,7 +39,10 @@ struct RunChoices {
     int speed = 0;
     SettingsOverrides overrides;
 };
-RunChoices ResolveRunChoices(const RunOptions& options, int unstoredSpeed);
+RunChoices ResolveRunChoices(const SettingsOverrides& options, int unstoredSpeed);
 
-// The usage lines of the options above, for a program's --help.
-extern const char* const kRunOptionsUsage;
+// The usage lines of the options, for a program's --help: a line for each.
+std::string RunOptionsUsage();
+// The options in one line, "[--bottom NM] ... [--treble|--no-treble]", but those of
+// the stored values in `left out`.
+std::string RunOptionsSynopsis(const std::vector<const char16_t*>& leftOut);

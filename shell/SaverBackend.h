@@ -6,7 +6,7 @@
 
 #include "shell/DrawingSurface.h"
 #include "shell/FramePacing.h"
-#include "shell/SaverEnd.h"
+#include "shell/SaverEvent.h"
 
 // What the saver loop asks of a display system (SaverLoop.h): its screens and
 // their surfaces, and what happens, in the judge's words.
@@ -32,11 +32,9 @@ class ISaverScreen {
     virtual ~ISaverScreen() = default;
 
     virtual ScreenShape Shape() const = 0;
-    // Whether a frame presented now is taken at once; a screen that waits for the
-    // display to ask for its next frame (a Wayland frame callback) is not ready.
-    virtual bool ReadyForFrame() const = 0;
     // The first time at or after `t` that a frame can be presented; std::nullopt
-    // while the screen is not ready (the display's event wakes the loop).
+    // while the screen is not ready for one: it waits for the display to ask for its
+    // next frame (a Wayland frame callback), whose event wakes the loop.
     virtual std::optional<PaceTime> FrameFrom(PaceTime t) const = 0;
 };
 

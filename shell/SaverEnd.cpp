@@ -10,7 +10,7 @@ std::optional<int> CSaverEndJudge::ExitStatusOf(SaverEvent::Kind kind) {
     }
 }
 
-bool CSaverEndJudge::Notice(const SaverEvent& event) {
+bool CSaverEndJudge::Judge(const SaverEvent& event) {
     bool ends = true;
     switch (event.kind) {
         case SaverEvent::Kind::Move:

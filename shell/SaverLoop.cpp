@@ -2,26 +2,29 @@
 
 #include <algorithm>
 
-CSaverLoop::CSaverLoop(RunChoices choices, Clock clock)
-    : m_choices(std::move(choices)), m_clock(std::move(clock)) {}
+CSaverLoop::CSaverLoop(RunChoices choices, std::function<bool()> stopRequested, Clock clock)
+    : m_choices(std::move(choices)), m_stopRequested(std::move(stopRequested)), m_clock(std::move(clock)) {}
 
 int CSaverLoop::Run(ISaverBackend& backend) {
     for (;;) {
         std::vector<SaverEvent> events;
         backend.Pump(events);
+        if (m_stopRequested()) {
+            events.push_back(SaverEvent::Of(SaverEvent::Kind::Signal));
+        }
         for (const SaverEvent& event : events) {
-            m_judge.Notice(event);
+            m_judge.Judge(event);
         }
         if (m_judge.Ended()) {
             return *m_judge.ExitStatus();
         }
         FollowScreens(backend);
-        if (m_choices.speed > 0) {
+        if (CRowPacer::Paces(m_choices.speed)) {
             const PaceTime now = m_clock();
             DrawDueFrames(now);
             backend.WaitUntil(NextDeadline(now));
         } else if (!DrawOneRowEach()) {
-            backend.WaitUntil(m_clock() + kLongestWait);  // nothing shown yet
+            backend.WaitUntil(m_clock() + kLongestSleep);  // nothing shown yet
         }
     }
 }
@@ -40,7 +43,7 @@ void CSaverLoop::FollowScreens(ISaverBackend& backend) {
                 ? std::move(*known)
                 : Shown{screen, std::make_unique<CSaverPicture>(m_choices.overrides, m_choices.speed), 0};
         if (entry.generation != shape.generation) {
-            entry.picture->SetUp(*shape.surface, shape.width, shape.height, shape.refreshMilliHz);
+            entry.picture->StartOn(*shape.surface, shape.width, shape.height, shape.refreshMilliHz);
             entry.generation = shape.generation;
         }
         shown.push_back(std::move(entry));
@@ -58,7 +61,7 @@ void CSaverLoop::DrawDueFrames(PaceTime now) {
 }
 
 PaceTime CSaverLoop::NextDeadline(PaceTime now) const {
-    PaceTime deadline = now + kLongestWait;
+    PaceTime deadline = now + kLongestSleep;
     for (const Shown& entry : m_shown) {
         deadline =
             std::min(deadline, entry.screen->FrameFrom(entry.picture->NextRowDue()).value_or(deadline));
@@ -69,7 +72,7 @@ PaceTime CSaverLoop::NextDeadline(PaceTime now) const {
 bool CSaverLoop::DrawOneRowEach() {
     for (const Shown& entry : m_shown) {
         entry.picture->DrawRow();
-        if (entry.screen->ReadyForFrame()) {
+        if (entry.screen->FrameFrom(PaceTime(0))) {
             entry.picture->Present();
         }
     }

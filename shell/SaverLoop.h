@@ -7,6 +7,7 @@
 
 #include "shell/RunOptions.h"
 #include "shell/SaverBackend.h"
+#include "shell/SaverEnd.h"
 #include "shell/SaverPicture.h"
 
 // The saver's run on a backend, the same for every display system. It owns a
@@ -19,13 +20,16 @@ class CSaverLoop {
   public:
     using Clock = std::function<PaceTime()>;
 
-    explicit CSaverLoop(RunChoices choices, Clock clock = PaceNow);
+    // `stopRequested`: whether a signal asks the saver to end, looked at after every pump.
+    CSaverLoop(RunChoices choices, std::function<bool()> stopRequested, Clock clock = PaceNow);
 
     // Runs until the saver ends; its exit status.
     int Run(ISaverBackend& backend);
 
-    // The longest sleep: the backend looks at its own timers (grabs tried again) this often.
-    static constexpr PaceTime kLongestWait = std::chrono::milliseconds(50);
+    // The longest the loop sleeps: the backend is pumped at least this often, for its
+    // own timers (X11's grabs tried again) and for screens with nothing due (none
+    // shown yet, or none that can take a frame now).
+    static constexpr PaceTime kLongestSleep = std::chrono::milliseconds(50);
 
   private:
     struct Shown {
@@ -42,6 +46,7 @@ class CSaverLoop {
     bool DrawOneRowEach();
 
     RunChoices m_choices;
+    std::function<bool()> m_stopRequested;
     Clock m_clock;
     CSaverEndJudge m_judge;
     std::vector<Shown> m_shown;

@@ -1,11 +1,10 @@
 #include "shell/SaverPicture.h"
 
-void CSaverPicture::SetUp(IDrawingSurface& surface, int width, int height, std::int64_t refreshMilliHz) {
+void CSaverPicture::StartOn(IDrawingSurface& surface, int width, int height, std::int64_t refreshMilliHz) {
     m_surface = &surface;
     m_canvas.Setup(width, height);
     m_surface->Fill(m_canvas.Background());
-    m_halfFrame = CFrameClock(refreshMilliHz, PaceTime(0)).Period() / 2;
-    m_bPacing = false;
+    m_pacer = CRowPacer::FromFirstFrame(m_speed, CFrameClock(refreshMilliHz, PaceTime(0)).Period() / 2);
 }
 
 CSaverPicture::CSaverPicture(const SettingsOverrides& overrides, int speed) : m_speed(speed) {
@@ -13,14 +12,10 @@ CSaverPicture::CSaverPicture(const SettingsOverrides& overrides, int speed) : m_
 }
 
 PaceTime CSaverPicture::NextRowDue() const {
-    return m_bPacing ? m_pacer.NextRowDue() : PaceTime(0);
+    return m_pacer.NextRowDue();
 }
 
 bool CSaverPicture::DrawDue(PaceTime now) {
-    if (!m_bPacing) {
-        m_pacer = CRowPacer(m_speed, now - m_halfFrame);
-        m_bPacing = true;
-    }
     const std::int64_t rows = m_pacer.TakeRowsDue(now);
     m_canvas.DrawRows(*m_surface, rows);
     return rows > 0;

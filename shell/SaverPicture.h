@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "settings/SettingsOverrides.h"
+#include "settings/RunSettings.h"
 #include "shell/DrawingSurface.h"
 #include "shell/FramePacing.h"
 #include "shell/RingCanvas.h"
@@ -17,17 +17,13 @@ class CSaverPicture {
     // `speed` rows a second (0: as fast as it draws, a row at a time with DrawRow).
     CSaverPicture(const SettingsOverrides& overrides, int speed);
 
-    // Set up for a surface, and since then shown.
-    bool Shown() const { return m_surface != nullptr; }
-    CRingCanvas& Canvas() { return m_canvas; }
-
     // The surface of a new size (the first, or after a resize): the picture starts
     // over from the background, and the rows are paced anew from the next frame on.
     // refreshMilliHz is the display's frame rate, 0 when unknown.
-    void SetUp(IDrawingSurface& surface, int width, int height, std::int64_t refreshMilliHz);
+    void StartOn(IDrawingSurface& surface, int width, int height, std::int64_t refreshMilliHz);
 
-    // Paced: when the next row falls due; before the first frame, at the clock's
-    // start (the first frame is drawn as soon as the screen can show one).
+    // Paced: when the next row falls due; before the first frame, at once (the
+    // first frame is drawn as soon as the screen can show one).
     PaceTime NextRowDue() const;
     // Paced: draws the rows due by `now`; false when none was.
     bool DrawDue(PaceTime now);
@@ -40,7 +36,5 @@ class CSaverPicture {
     CRingCanvas m_canvas;
     int m_speed;
     IDrawingSurface* m_surface = nullptr;
-    PaceTime m_halfFrame{0};
-    bool m_bPacing = false;  // the pacer runs: set at the first frame
     CRowPacer m_pacer{0, PaceTime(0)};
 };

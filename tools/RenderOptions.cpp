@@ -2,10 +2,6 @@
 
 #include "settings/NumberText.h"
 
-const char* const kRenderUsage =
-    "usage: lucenta-render --width W --height H --rows N --out FILE.png [--method N|NAME] "
-    "[--treble|--no-treble] [--background black|white] [--bottom NM] [--top NM] [--intensity X]";
-
 namespace {
 
 constexpr long long kMaxSide = 32768;
@@ -34,6 +30,11 @@ std::string TakeSize(const std::string& width, const std::string& height, const 
 
 }  // namespace
 
+std::string RenderUsage() {
+    return "usage: lucenta-render --width W --height H --rows N --out FILE.png " +
+           RunOptionsSynopsis({kSpeed});
+}
+
 std::optional<RenderOptions> ParseRenderOptions(int argc, const char* const* argv, std::string& error) {
     RenderOptions options;
     std::string width, height, rows;
@@ -50,18 +51,18 @@ std::optional<RenderOptions> ParseRenderOptions(int argc, const char* const* arg
         {"--out", true, into(options.out)},
     };
     const std::vector<std::string_view> words(argv + 1, argv + argc);
-    const std::optional<RunOptions> run = ParseRunOptions(words, own, UnknownWords::Refused, error);
+    const std::optional<SettingsOverrides> run = ParseRunOptions(words, own, UnknownWords::Refused, error);
     if (!run) {
         return std::nullopt;
     }
-    if (run->speed) {
-        error = "--speed: a picture of --rows rows is drawn at no speed";
+    if (run->Of(kSpeed)) {
+        error = std::string(RunSettingOf(kSpeed).option) + ": a picture of --rows rows is drawn at no speed";
         return std::nullopt;
     }
     error = TakeSize(width, height, rows, options);
     if (error.empty() && options.out.empty()) {
-        error = kRenderUsage;
+        error = RenderUsage();
     }
-    options.overrides = run->settings;
+    options.overrides = *run;
     return error.empty() ? std::optional<RenderOptions>(options) : std::nullopt;
 }

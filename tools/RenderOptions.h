@@ -21,4 +21,4 @@ struct RenderOptions {
 std::optional<RenderOptions> ParseRenderOptions(int argc, const char* const* argv, std::string& error);
 
 // The usage line that a missing option brings.
-extern const char* const kRenderUsage;
+std::string RenderUsage();

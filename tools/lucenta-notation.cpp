@@ -12,7 +12,7 @@
 #include "ringing/MethodLibrary.h"
 #include "ringing/PlaceNotation.h"
 #include "settings/NumberText.h"
-#include "shell/ProgramStart.h"
+#include "shell/StandardStreams.h"
 
 namespace {
 

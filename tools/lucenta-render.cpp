@@ -9,8 +9,8 @@
 
 #include "platform/posix/WholeFile.h"
 #include "shell/MemorySurface.h"
-#include "shell/ProgramStart.h"
 #include "shell/RingCanvas.h"
+#include "shell/StandardStreams.h"
 #include "tools/RenderOptions.h"
 
 namespace {

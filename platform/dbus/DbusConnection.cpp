@@ -119,11 +119,9 @@ pollfd CDbusConnection::WaitFor() {
     return {sd_bus_get_fd(m_bus), static_cast<short>(events > 0 ? events : POLLIN), 0};
 }
 
-bool CDbusConnection::Pump(std::vector<IdleNews>& news) {
+bool CDbusConnection::Process() {
     int processed = 0;
     while ((processed = sd_bus_process(m_bus, nullptr)) > 0) {
     }
-    news.insert(news.end(), m_news.begin(), m_news.end());
-    m_news.clear();
     return processed >= 0;
 }

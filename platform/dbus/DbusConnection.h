@@ -2,24 +2,24 @@
 
 #include <systemd/sd-bus.h>
 
+#include <poll.h>
+
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "platform/posix/IdleConnection.h"
-
 // A connection to the session's or the system's message bus (sd-bus), with the
-// few things the idle watcher asks of one: calls that wait for their answer,
-// signals and properties watched, and what they tell passed on as news.
-class CDbusConnection : public IIdleConnection {
+// few things asked of one here: calls that wait for their answer, signals and
+// properties watched, a name served. Its handlers run as it is processed.
+class CDbusConnection {
   public:
     enum class Bus { Session, System };
     // nullptr when the bus cannot be reached (no session bus, no system bus): the
     // watcher goes on without what it would tell.
     static std::unique_ptr<CDbusConnection> Open(Bus bus);
-    ~CDbusConnection() override;
+    ~CDbusConnection();
     CDbusConnection(const CDbusConnection&) = delete;
     CDbusConnection& operator=(const CDbusConnection&) = delete;
 
@@ -43,13 +43,13 @@ class CDbusConnection : public IIdleConnection {
     // names it), and once now.
     void WatchProperty(const char* destination, const char* path, const char* interface, const char* property,
                        std::function<void()> changed);
-    // News that the handlers tell, handed on at the next pump.
-    void Tell(const IdleNews& news) { m_news.push_back(news); }
     // Keeps a slot (an object, a name request) for as long as the connection lives.
     void Keep(sd_bus_slot* slot) { m_slots.push_back(slot); }
 
-    pollfd WaitFor() override;
-    bool Pump(std::vector<IdleNews>& news) override;
+    // The descriptor and the events to wait for, once what waits to be sent is sent.
+    pollfd WaitFor();
+    // Handles what arrived, without waiting; false when the connection is lost.
+    bool Process();
 
   private:
     explicit CDbusConnection(sd_bus* bus) : m_bus(bus) {}
@@ -57,5 +57,4 @@ class CDbusConnection : public IIdleConnection {
     sd_bus* m_bus;
     std::vector<sd_bus_slot*> m_slots;
     std::vector<std::unique_ptr<std::function<void(sd_bus_message*)>>> m_handlers;
-    std::vector<IdleNews> m_news;
 };

@@ -26,12 +26,12 @@ constexpr char kLogin1[] = "org.freedesktop.login1";
 constexpr char kPowerDevil[] = "org.kde.Solid.PowerManagement.PolicyAgent";
 constexpr char kPowerDevilPath[] = "/org/kde/Solid/PowerManagement/PolicyAgent";
 
-IdleNews Held(unsigned holder, bool on) {
-    return IdleNews::Of(on ? IdleNews::Kind::HeldOff : IdleNews::Kind::Released, holder);
+IdleEvent HoldEvent(unsigned holder, bool on) {
+    return IdleEvent::Of(on ? IdleEvent::Kind::HeldOff : IdleEvent::Kind::Released, holder);
 }
 
-IdleNews Locked(unsigned lock, bool on) {
-    return IdleNews::Of(on ? IdleNews::Kind::Locked : IdleNews::Kind::Unlocked, lock);
+IdleEvent LockEvent(unsigned lock, bool on) {
+    return IdleEvent::Of(on ? IdleEvent::Kind::Locked : IdleEvent::Kind::Unlocked, lock);
 }
 
 // The bus's connection, and its holds: when the bus goes, they go with it.
@@ -42,19 +42,24 @@ class CBusHolds : public IIdleConnection {
 
     CDbusConnection& Bus() { return *m_bus; }
     void Serve(std::unique_ptr<CScreenSaverService> service) { m_service = std::move(service); }
+    // What the bus's handlers tell, handed on at the next pump.
+    void Report(const IdleEvent& event) { m_told.push_back(event); }
 
     pollfd WaitFor() override { return m_bus->WaitFor(); }
-    bool Pump(std::vector<IdleNews>& news) override {
-        if (m_bus->Pump(news)) {
-            return true;
+    bool Pump(std::vector<IdleEvent>& events) override {
+        const bool connected = m_bus->Process();
+        events.insert(events.end(), m_told.begin(), m_told.end());
+        m_told.clear();
+        if (!connected) {
+            events.push_back(HoldEvent(m_holders, false));
+            events.push_back(LockEvent(m_locks, false));
         }
-        news.push_back(Held(m_holders, false));
-        news.push_back(Locked(m_locks, false));
-        return false;
+        return connected;
     }
 
   private:
     std::unique_ptr<CDbusConnection> m_bus;
+    std::vector<IdleEvent> m_told;
     std::unique_ptr<CScreenSaverService> m_service;
     unsigned m_holders;
     unsigned m_locks;
@@ -62,33 +67,36 @@ class CBusHolds : public IIdleConnection {
 
 // The state is told as the program that owns the name sends it, and once now.
 // Nothing is asked of a name that nobody owns: the bus would start its service.
-void WatchActiveChanged(CDbusConnection& bus, const char* name, const char* path, unsigned lock) {
-    bus.WatchSignal(name, path, name, "ActiveChanged", [&bus, lock](sd_bus_message* message) {
+void WatchActiveChanged(CBusHolds& holds, const char* name, const char* path, unsigned lock) {
+    CDbusConnection& bus = holds.Bus();
+    bus.WatchSignal(name, path, name, "ActiveChanged", [&holds, lock](sd_bus_message* message) {
         int active = 0;
         if (sd_bus_message_read(message, "b", &active) >= 0) {
-            bus.Tell(Locked(lock, active != 0));
+            holds.Report(LockEvent(lock, active != 0));
         }
     });
     sd_bus_message* reply = bus.HasOwner(name) ? bus.Call(name, path, name, "GetActive") : nullptr;
     int active = 0;
     if (reply != nullptr && sd_bus_message_read(reply, "b", &active) >= 0) {
-        bus.Tell(Locked(lock, active != 0));
+        holds.Report(LockEvent(lock, active != 0));
     }
     sd_bus_message_unref(reply);
 }
 
-void WatchGnomeSession(CDbusConnection& bus) {
+void WatchGnomeSession(CBusHolds& holds) {
+    CDbusConnection& bus = holds.Bus();
     bus.WatchProperty("org.gnome.SessionManager", "/org/gnome/SessionManager", "org.gnome.SessionManager",
-                      "InhibitedActions", [&bus] {
+                      "InhibitedActions", [&bus, &holds] {
                           std::uint32_t flags = 0;
                           bus.ReadProperty("org.gnome.SessionManager", "/org/gnome/SessionManager",
                                            "org.gnome.SessionManager", "InhibitedActions", 'u', &flags);
-                          bus.Tell(Held(kHeldByGnomeSession, (flags & kGnomeIdleFlag) != 0));
+                          holds.Report(HoldEvent(kHeldByGnomeSession, (flags & kGnomeIdleFlag) != 0));
                       });
 }
 
-void WatchPowerDevil(CDbusConnection& bus) {
-    const auto ask = [&bus] {
+void WatchPowerDevil(CBusHolds& holds) {
+    CDbusConnection& bus = holds.Bus();
+    const auto ask = [&bus, &holds] {
         sd_bus_message* reply = bus.HasOwner(kPowerDevil)
                                     ? bus.Call(kPowerDevil, kPowerDevilPath, kPowerDevil, "HasInhibition",
                                                "u", kPowerDevilScreenFlag)
@@ -98,7 +106,7 @@ void WatchPowerDevil(CDbusConnection& bus) {
             held = 0;
         }
         sd_bus_message_unref(reply);
-        bus.Tell(Held(kHeldByPowerDevil, held != 0));
+        holds.Report(HoldEvent(kHeldByPowerDevil, held != 0));
     };
     bus.WatchSignal(kPowerDevil, kPowerDevilPath, kPowerDevil, "InhibitionsChanged",
                     [ask](sd_bus_message*) { ask(); });
@@ -125,26 +133,28 @@ bool HoldsIdle(const std::string& what) {
     return (":" + what + ":").find(":idle:") != std::string::npos;
 }
 
-void WatchLogind(CDbusConnection& bus) {
+void WatchLogind(CBusHolds& holds) {
+    CDbusConnection& bus = holds.Bus();
     bus.WatchProperty(kLogin1, "/org/freedesktop/login1", "org.freedesktop.login1.Manager", "BlockInhibited",
-                      [&bus] {
+                      [&bus, &holds] {
                           const auto what = bus.ReadText(kLogin1, "/org/freedesktop/login1",
                                                          "org.freedesktop.login1.Manager", "BlockInhibited");
-                          bus.Tell(Held(kHeldByLogind, what && HoldsIdle(*what)));
+                          holds.Report(HoldEvent(kHeldByLogind, what && HoldsIdle(*what)));
                       });
     const std::string session = SessionPath(bus);
     if (session.empty()) {
         return;
     }
     bus.WatchProperty(kLogin1, session.c_str(), "org.freedesktop.login1.Session", "LockedHint",
-                      [&bus, session] {
+                      [&bus, &holds, session] {
                           int locked = 0;
                           bus.ReadProperty(kLogin1, session.c_str(), "org.freedesktop.login1.Session",
                                            "LockedHint", 'b', &locked);
-                          bus.Tell(Locked(kLockedByLogind, locked != 0));
+                          holds.Report(LockEvent(kLockedByLogind, locked != 0));
                       });
-    bus.WatchSignal(kLogin1, session.c_str(), "org.freedesktop.login1.Session", "Lock",
-                    [&bus](sd_bus_message*) { bus.Tell(IdleNews::Of(IdleNews::Kind::LockRequested)); });
+    bus.WatchSignal(
+        kLogin1, session.c_str(), "org.freedesktop.login1.Session", "Lock",
+        [&bus, &holds](sd_bus_message*) { holds.Report(IdleEvent::Of(IdleEvent::Kind::LockRequested)); });
 }
 
 }  // namespace
@@ -157,14 +167,15 @@ std::unique_ptr<IIdleConnection> WatchSessionBusHolds() {
     auto holds = std::make_unique<CBusHolds>(
         std::move(bus), kHeldByGnomeSession | kHeldByPowerDevil | kHeldByScreenSaverCallers,
         kLockedByGnome | kLockedByScreenSaver);
-    CDbusConnection& session = holds->Bus();
-    WatchGnomeSession(session);
-    WatchPowerDevil(session);
-    WatchActiveChanged(session, "org.gnome.ScreenSaver", "/org/gnome/ScreenSaver", kLockedByGnome);
+    WatchGnomeSession(*holds);
+    WatchPowerDevil(*holds);
+    WatchActiveChanged(*holds, "org.gnome.ScreenSaver", "/org/gnome/ScreenSaver", kLockedByGnome);
     // Asked before the name is this watcher's: a program that serves it for real tells the lock.
-    WatchActiveChanged(session, "org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver",
+    WatchActiveChanged(*holds, "org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver",
                        kLockedByScreenSaver);
-    holds->Serve(CScreenSaverService::Serve(session, kHeldByScreenSaverCallers));
+    CBusHolds* told = holds.get();
+    holds->Serve(CScreenSaverService::Serve(holds->Bus(), kHeldByScreenSaverCallers,
+                                            [told](const IdleEvent& event) { told->Report(event); }));
     return holds;
 }
 
@@ -174,6 +185,6 @@ std::unique_ptr<IIdleConnection> WatchSystemBusHolds() {
         return nullptr;
     }
     auto holds = std::make_unique<CBusHolds>(std::move(bus), kHeldByLogind, kLockedByLogind);
-    WatchLogind(holds->Bus());
+    WatchLogind(*holds);
     return holds;
 }

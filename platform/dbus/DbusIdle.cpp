@@ -42,8 +42,11 @@ class CDbusIdle : public IIdleSource {
         }
     }
     pollfd WaitFor() override { return m_bus->WaitFor(); }
-    bool Pump(std::vector<IdleNews>& news) override {
-        if (m_bus->Pump(news)) {
+    bool Pump(std::vector<IdleEvent>& events) override {
+        const bool connected = m_bus->Process();
+        events.insert(events.end(), m_told.begin(), m_told.end());
+        m_told.clear();
+        if (connected) {
             return true;
         }
         std::fprintf(stderr, "lucenta: the connection to GNOME's idle monitor on the session bus was lost\n");
@@ -66,7 +69,7 @@ class CDbusIdle : public IIdleSource {
         if (m_activeWatch == 0) {
             m_activeWatch = AddWatch("AddUserActiveWatch", 0);
         }
-        m_bus->Tell(IdleNews::Of(IdleNews::Kind::Idle));
+        m_told.push_back(IdleEvent::Of(IdleEvent::Kind::Idle));
     }
     // An idle watch fires each time the idle time reaches its interval; a
     // user-active watch fires once, at the next input.
@@ -76,7 +79,7 @@ class CDbusIdle : public IIdleSource {
         } else if (id != 0 && id == m_activeWatch) {
             m_activeWatch = 0;
             if (m_bIdle) {
-                m_bus->Tell(IdleNews::Of(IdleNews::Kind::Active));
+                m_told.push_back(IdleEvent::Of(IdleEvent::Kind::Active));
             }
             m_bIdle = false;
             Remove(m_idleWatch);
@@ -102,6 +105,7 @@ class CDbusIdle : public IIdleSource {
     }
 
     std::unique_ptr<CDbusConnection> m_bus;
+    std::vector<IdleEvent> m_told;  // what the monitor's signals told, handed on at the next pump
     std::chrono::milliseconds m_timeout{0};
     std::uint32_t m_idleWatch = 0;
     std::uint32_t m_activeWatch = 0;

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <sstream>
 
-#include "platform/posix/RuntimeFolder.h"
+#include "platform/posix/UserFolders.h"
 #include "platform/posix/WholeFile.h"
 #include "settings/NumberText.h"
 

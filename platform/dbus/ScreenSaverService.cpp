@@ -21,10 +21,12 @@ std::string BusId(sd_bus* bus) {
 
 }  // namespace
 
-std::unique_ptr<CScreenSaverService> CScreenSaverService::Serve(CDbusConnection& bus, unsigned holder) {
+std::unique_ptr<CScreenSaverService> CScreenSaverService::Serve(CDbusConnection& bus, unsigned holder,
+                                                                Report report) {
     const std::string busId = BusId(bus.Get());
     const std::string listPath = busId.empty() ? "" : InhibitorListPath(busId);
-    std::unique_ptr<CScreenSaverService> service(new CScreenSaverService(bus, holder, listPath));
+    std::unique_ptr<CScreenSaverService> service(
+        new CScreenSaverService(bus, holder, std::move(report), listPath));
     if (listPath.empty()) {
         return nullptr;
     }
@@ -190,6 +192,6 @@ void CScreenSaverService::ReadHolds() {
     }
     if (held != m_bHeld) {
         m_bHeld = held;
-        m_bus.Tell(IdleNews::Of(held ? IdleNews::Kind::HeldOff : IdleNews::Kind::Released, m_holder));
+        m_report(IdleEvent::Of(held ? IdleEvent::Kind::HeldOff : IdleEvent::Kind::Released, m_holder));
     }
 }

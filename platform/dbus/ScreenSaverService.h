@@ -3,12 +3,14 @@
 #include <systemd/sd-bus.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/dbus/DbusConnection.h"
+#include "shell/IdleWatcher.h"
 
 // org.freedesktop.ScreenSaver on the session bus where no other program serves it
 // (sway, a plain X11 session), as idle daemons do: browsers and players ask it to
@@ -21,18 +23,18 @@
 // goes. The one that serves keeps the inhibitors in a list that every watcher
 // reads (InhibitorList.h) and tells them when it changes: an inhibitor held on the
 // user's bus keeps every watcher of the user away, whichever session it runs in.
-// While the list holds a caller still on the bus, the connection tells HeldOff
-// with `holder`.
+// While the list holds a caller still on the bus, it reports HeldOff with `holder`.
 class CScreenSaverService {
   public:
-    static std::unique_ptr<CScreenSaverService> Serve(CDbusConnection& bus, unsigned holder);
+    using Report = std::function<void(const IdleEvent&)>;
+    static std::unique_ptr<CScreenSaverService> Serve(CDbusConnection& bus, unsigned holder, Report report);
     ~CScreenSaverService();
     CScreenSaverService(const CScreenSaverService&) = delete;
     CScreenSaverService& operator=(const CScreenSaverService&) = delete;
 
   private:
-    CScreenSaverService(CDbusConnection& bus, unsigned holder, std::string listPath)
-        : m_bus(bus), m_holder(holder), m_listPath(std::move(listPath)) {}
+    CScreenSaverService(CDbusConnection& bus, unsigned holder, Report report, std::string listPath)
+        : m_bus(bus), m_holder(holder), m_report(std::move(report)), m_listPath(std::move(listPath)) {}
     bool Offer();
     void WatchTheName();
     static int OnInhibit(sd_bus_message* call, void* self, sd_bus_error* error);
@@ -47,6 +49,7 @@ class CScreenSaverService {
 
     CDbusConnection& m_bus;
     unsigned m_holder;
+    Report m_report;
     std::string m_listPath;
     bool m_bServing = false;
     bool m_bHeld = false;

@@ -52,23 +52,22 @@ void CGtkPreview::Show(int methodIndex, bool showTreble) {
     CRegistry& config = m_canvas.Settings().Config();
     CSettings::SetInteger(config.GetEntry(kMethod), methodIndex);
     CSettings::SetInteger(config.GetEntry(kShowTreble), showTreble ? 1 : 0);
-    SetUp();
+    StartOver();
 }
 
 void CGtkPreview::SetSpeed(int speed) {
     m_speed = speed;
-    m_bPacing = false;
+    m_pacer = CRowPacer::FromFirstFrame(m_speed);
 }
 
 void CGtkPreview::OnResize() {
     if (!m_surface || m_surface->Width() != gtk_widget_get_allocated_width(m_area) ||
         m_surface->Height() != gtk_widget_get_allocated_height(m_area)) {
-        SetUp();
+        StartOver();
     }
 }
 
-// The picture starts over on as many bells as the area is wide.
-void CGtkPreview::SetUp() {
+void CGtkPreview::StartOver() {
     const int width = gtk_widget_get_allocated_width(m_area);
     const int height = gtk_widget_get_allocated_height(m_area);
     if (width <= 1 || height <= 1) {
@@ -84,17 +83,13 @@ void CGtkPreview::SetUp() {
                                                       CAIRO_FORMAT_RGB24, width, height, width * 4);
     }
     m_surface->Fill(m_canvas.Background());
-    m_bPacing = false;
+    m_pacer = CRowPacer::FromFirstFrame(m_speed);
     gtk_widget_queue_draw(m_area);
 }
 
 void CGtkPreview::OnFrame(PaceTime now) {
     if (!m_surface) {
         return;
-    }
-    if (!m_bPacing) {
-        m_pacer = CRowPacer(m_speed, now);
-        m_bPacing = true;
     }
     if (now - m_lastDrawn < kShortestFrame) {
         return;

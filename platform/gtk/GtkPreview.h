@@ -28,7 +28,8 @@ class CGtkPreview {
 
   private:
     void OnResize();
-    void SetUp();
+    // The picture starts over on as many bells as the area is wide.
+    void StartOver();
     void OnFrame(PaceTime now);
     void Paint(cairo_t* cr);
 
@@ -38,7 +39,6 @@ class CGtkPreview {
     std::unique_ptr<CMemorySurface> m_surface;
     cairo_surface_t* m_image = nullptr;  // the surface's pixels as cairo sees them
     int m_speed = 0;
-    bool m_bPacing = false;  // the pacer runs from the first frame after a change
     PaceTime m_lastDrawn{0};
-    CRowPacer m_pacer{0, PaceTime(0)};
+    CRowPacer m_pacer = CRowPacer::FromFirstFrame(0);  // started anew after each change
 };

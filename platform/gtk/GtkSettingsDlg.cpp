@@ -9,8 +9,8 @@
 namespace {
 
 constexpr char kProgramName[] = "lucenta-settings";  // also the window's class, as the menu entry says
-constexpr char kIconPath[] = "/invalid/tovarin/lucenta/icons/%d.png";
-constexpr int kIconSizes[] = {16, 32, 48, 64, 128, 256};
+// The icon at every size that the build draws (resources/linux).
+constexpr char kIconFolder[] = "/invalid/tovarin/lucenta/icons/";
 
 }  // namespace
 
@@ -208,13 +208,14 @@ namespace {
 void UseTheSaversIcon() {
     lucenta_icons_register_resource();
     GList* icons = nullptr;
-    for (const int size : kIconSizes) {
-        char path[64];
-        std::snprintf(path, sizeof path, kIconPath, size);
-        if (GdkPixbuf* icon = gdk_pixbuf_new_from_resource(path, nullptr)) {
+    char** names = g_resources_enumerate_children(kIconFolder, G_RESOURCE_LOOKUP_FLAGS_NONE, nullptr);
+    for (char** name = names; name != nullptr && *name != nullptr; ++name) {
+        if (GdkPixbuf* icon =
+                gdk_pixbuf_new_from_resource((std::string(kIconFolder) + *name).c_str(), nullptr)) {
             icons = g_list_append(icons, icon);
         }
     }
+    g_strfreev(names);
     gtk_window_set_default_icon_list(icons);
     g_list_free_full(icons, g_object_unref);
 }

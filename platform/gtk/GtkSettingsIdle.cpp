@@ -15,6 +15,7 @@
 #include "platform/linux/IdleAutostart.h"
 #include "platform/linux/IdleMinutes.h"
 #include "platform/posix/RunningProgram.h"
+#include "platform/posix/UserFolders.h"
 
 namespace {
 
@@ -45,10 +46,7 @@ std::optional<DesktopDelay> GnomeDelay() {
 
 // KDE's screen locker: Timeout minutes (5) when Autolock is on (as it is by default).
 std::optional<DesktopDelay> KdeDelay() {
-    const char* config = g_getenv("XDG_CONFIG_HOME");
-    std::ifstream file((config != nullptr && config[0] == '/' ? std::string(config)
-                                                              : std::string(g_get_home_dir()) + "/.config") +
-                       "/kscreenlockerrc");
+    std::ifstream file(UserConfigFolder() + "/kscreenlockerrc");
     int minutes = 5;
     bool locks = true;
     for (std::string line; std::getline(file, line);) {
@@ -70,12 +68,8 @@ std::optional<DesktopDelay> DesktopIdleDelay() {
                                                       : std::nullopt;
 }
 
-// lucenta beside the dialog (in the build tree), else where it is installed.
 std::string LucentaProgram() {
-    const std::string self = RunningProgramPath();
-    const std::string folder = self.substr(0, self.rfind('/') + 1);
-    return access((folder + "lucenta").c_str(), X_OK) == 0 ? folder + "lucenta"
-                                                           : folder + LUCENTA_FROM_SETTINGS;
+    return SiblingProgram("lucenta", LUCENTA_FROM_SETTINGS);
 }
 
 // Runs `lucenta --idle WORDS`: a new watcher in a session of its own, so that

@@ -105,8 +105,8 @@ GtkWidget* CreateSpeedControl() {
 
 GtkWidget* CreateMethodList() {
     GtkListStore* names = gtk_list_store_new(1, G_TYPE_STRING);
-    for (const char* name : kMethodListNames) {
-        gtk_list_store_insert_with_values(names, nullptr, -1, 0, name, -1);
+    for (int index = 0; index < kMethodListCount; ++index) {
+        gtk_list_store_insert_with_values(names, nullptr, -1, 0, MethodListName(index), -1);
     }
     GtkWidget* list = gtk_tree_view_new_with_model(GTK_TREE_MODEL(names));
     g_object_unref(names);

@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "platform/linux/IdleMinutes.h"
+#include "platform/posix/UserFolders.h"
 #include "platform/posix/WholeFile.h"
 
 namespace {
@@ -25,17 +26,6 @@ std::string MinutesText(double minutes) {
     char text[32];
     const auto written = std::to_chars(text, text + sizeof text, minutes);
     return std::string(text, written.ptr);
-}
-
-// The folders of the path, made readable by the user alone (0700), as desktops make them.
-bool MakeFolders(const std::string& path) {
-    for (std::size_t slash = path.find('/', 1); slash != std::string::npos;
-         slash = path.find('/', slash + 1)) {
-        if (mkdir(path.substr(0, slash).c_str(), 0700) != 0 && errno != EEXIST) {
-            return false;
-        }
-    }
-    return true;
 }
 
 // The program that the PATH finds under `name`, as the system resolves it.
@@ -119,11 +109,7 @@ std::string IdleAutostartChanged(const std::string& entry, const IdleAutostartSt
 }
 
 std::string IdleAutostartPath() {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    const char* home = std::getenv("HOME");
-    const std::string folder =
-        config != nullptr && config[0] == '/' ? config : std::string(home ? home : "") + "/.config";
-    return folder + "/autostart/lucenta-idle.desktop";
+    return UserConfigFolder() + "/autostart/lucenta-idle.desktop";
 }
 
 std::string ReadIdleAutostart() {
@@ -134,7 +120,7 @@ std::string ReadIdleAutostart() {
 
 bool WriteIdleAutostart(const std::string& entry, std::string& reason) {
     const std::string path = IdleAutostartPath();
-    if (!MakeFolders(path)) {
+    if (!MakeFolders(path.substr(0, path.rfind('/')))) {
         reason = std::strerror(errno);
         return false;
     }

@@ -87,32 +87,32 @@ std::vector<pollfd> WaitSet(Connections& connections, const CChildProcess& saver
 
 // Pumps every connection; a bus that goes is dropped (its holds let go). False
 // when the idle source is lost.
-bool Pump(Connections& connections, std::vector<IdleNews>& news) {
-    if (!connections.source->Pump(news)) {
+bool Pump(Connections& connections, std::vector<IdleEvent>& events) {
+    if (!connections.source->Pump(events)) {
         return false;
     }
     for (auto holds = connections.holds.begin(); holds != connections.holds.end();) {
-        holds = (*holds)->Pump(news) ? holds + 1 : connections.holds.erase(holds);
+        holds = (*holds)->Pump(events) ? holds + 1 : connections.holds.erase(holds);
     }
     return true;
 }
 
-// Sleeps only once nothing is left to handle: what the watcher does with news
-// (a new period armed) may bring answers and news of its own.
+// Sleeps only once nothing is left to handle: what the watcher does with events
+// (a new period armed) may bring answers and events of its own.
 int Watch(Connections& connections, CChildProcess& saver, CIdleWatcher& watcher) {
     watcher.Start();
     for (;;) {
-        std::vector<IdleNews> news;
-        if (!Pump(connections, news)) {
+        std::vector<IdleEvent> events;
+        if (!Pump(connections, events)) {
             return 1;  // the display went: the saver, if any, ends with the watcher
         }
-        for (const IdleNews& told : news) {
-            watcher.Notice(told);
+        for (const IdleEvent& told : events) {
+            watcher.Handle(told);
         }
         if (watcher.Finished()) {
             return 0;
         }
-        if (!news.empty()) {
+        if (!events.empty()) {
             continue;
         }
         std::vector<pollfd> wait = WaitSet(connections, saver, StopRequested());

@@ -13,7 +13,7 @@ struct IdleOptions {
 };
 
 // std::nullopt, with one line in `error`, for a bad MINUTES or saver option, or a
-// word that is neither. MINUTES is a decimal number above 0 and at most 1440.
+// word that is neither. MINUTES as IdleMinutes.h says.
 std::optional<IdleOptions> ParseIdleOptions(int argc, const char* const* argv, std::string& error);
 
 // Runs the watcher (or ends the session's, with --idle off); the exit status.

@@ -22,9 +22,9 @@
 #include "platform/wayland/WaylandSaver.h"
 #include "platform/x11/X11Saver.h"
 #include "settings/Speed.h"
-#include "shell/ProgramStart.h"
 #include "shell/SaverLoop.h"
 #include "shell/SaverMode.h"
+#include "shell/StandardStreams.h"
 
 namespace {
 
@@ -78,7 +78,7 @@ int RunSaver(int argc, char** argv) {
         std::fprintf(stderr, "lucenta: %s\n", error.c_str());
         return 1;
     }
-    return CSaverLoop(ResolveRunChoices(options->run, kPacedDefaultSpeed)).Run(*backend);
+    return CSaverLoop(ResolveRunChoices(options->run, kPacedDefaultSpeed), StopRequested).Run(*backend);
 }
 
 int RunIdle(int argc, char** argv) {
@@ -91,16 +91,8 @@ int RunIdle(int argc, char** argv) {
     return FinishStandardOutput("lucenta", RunIdleMode(*options));
 }
 
-// The dialog beside this program (in the build tree), else where it is installed.
-std::string SettingsProgram() {
-    const std::string executable = RunningProgramPath();
-    const std::string directory = executable.substr(0, executable.rfind('/') + 1);
-    const std::string beside = directory + kSettingsProgram;
-    return access(beside.c_str(), X_OK) == 0 ? beside : directory + LUCENTA_SETTINGS_FROM_BINDIR;
-}
-
 int RunSettingsDialog(char** argv) {
-    const std::string program = SettingsProgram();
+    const std::string program = SiblingProgram(kSettingsProgram, LUCENTA_SETTINGS_FROM_BINDIR);
     argv[0] = const_cast<char*>(kSettingsProgram);
     execv(program.c_str(), argv);
     std::fprintf(stderr, "lucenta: cannot start the settings dialog %s: %s\n", program.c_str(),
@@ -125,7 +117,7 @@ int main(int argc, char** argv) {
     InstallStopSignals();
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "--version") == 0)) {
         std::cout << (argv[1][2] == 'h'
-                          ? std::string(kSaverUsage) + kRunOptionsUsage + "  --help, --version\n"
+                          ? std::string(kSaverUsage) + RunOptionsUsage() + "  --help, --version\n"
                           : "lucenta " LUCENTA_VERSION "\n");
         return FinishStandardOutput("lucenta", 0);
     }

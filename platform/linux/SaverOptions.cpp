@@ -8,7 +8,7 @@ const char* const kSaverUsage =
     "  --idle MINUTES  start the saver after MINUTES without input, again and again\n"
     "  --idle off      end the idle watcher of this session\n"
     "options of -s and --idle, for the saver only:\n"
-    "  --x11                    X11 even on Wayland\n";
+    "  --x11                     X11 even on Wayland\n";
 
 std::optional<SaverOptions> ParseSaverOptions(int argc, const char* const* argv, std::string& error) {
     SaverOptions options;
@@ -17,7 +17,7 @@ std::optional<SaverOptions> ParseSaverOptions(int argc, const char* const* argv,
                                                  return true;
                                              }}};
     const std::vector<std::string_view> words(argv + std::min(argc, 2), argv + argc);
-    const std::optional<RunOptions> run = ParseRunOptions(words, own, UnknownWords::Ignored, error);
+    const std::optional<SettingsOverrides> run = ParseRunOptions(words, own, UnknownWords::Ignored, error);
     if (!run) {
         return std::nullopt;
     }

@@ -10,7 +10,7 @@
 // compositor is there (through Xwayland). Other words are ignored, as the Windows
 // program ignores what follows its mode letter.
 struct SaverOptions {
-    RunOptions run;
+    SettingsOverrides run;
     bool forceX11 = false;
 };
 

@@ -14,7 +14,7 @@
 #include <thread>
 
 #include "platform/posix/ChildProcess.h"
-#include "platform/posix/RuntimeFolder.h"
+#include "platform/posix/UserFolders.h"
 #include "platform/posix/WholeFile.h"
 
 namespace {

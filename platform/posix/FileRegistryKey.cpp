@@ -4,7 +4,6 @@
 // and a crash leaves either the old or the new file. A registry.reg that is a
 // symbolic link stays one: its target is read and replaced.
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,6 +17,7 @@
 
 #include "platform/posix/FileDescriptor.h"
 #include "platform/posix/RegFileFormat.h"
+#include "platform/posix/UserFolders.h"
 #include "platform/posix/Utf8.h"
 #include "platform/posix/WholeFile.h"
 #include "settings/RegistryKey.h"
@@ -26,31 +26,6 @@
 namespace {
 
 constexpr std::size_t kMaxFileSize = 16 * 1024 * 1024;
-
-std::string ConfigHome() {
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    if (xdg != nullptr && xdg[0] == '/') {
-        return xdg;
-    }
-    const char* home = std::getenv("HOME");
-    if (home == nullptr || home[0] == '\0') {
-        const passwd* entry = getpwuid(getuid());
-        home = entry != nullptr ? entry->pw_dir : "/";
-    }
-    return std::string(home) + "/.config";
-}
-
-bool MakeDirectories(const std::string& path) {
-    for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
-        const std::string prefix = path.substr(0, slash);
-        if (mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST) {
-            return false;
-        }
-        if (slash == std::string::npos) {
-            return true;
-        }
-    }
-}
 
 // The settings file of one directory, read and rewritten whole under its lock.
 class RegistryFile {
@@ -259,11 +234,11 @@ class FileRegistryKey : public IRegistryKey {
 
 std::unique_ptr<IRegistryKey> CreateRegistryKey(RegRoot, const std::u16string& path, std::uint32_t access,
                                                 std::string& reason) {
-    const std::string dir = ConfigHome() + "/lucenta";
+    const std::string dir = UserConfigFolder() + "/lucenta";
     const std::u16string keyPath = u"HKEY_CURRENT_USER\\" + path;
     RegistryFile file(dir);
     std::vector<RegValue> values;
-    const bool madeDirectory = MakeDirectories(dir);
+    const bool madeDirectory = MakeFolders(dir);
     if (!madeDirectory) {
         reason = std::strerror(errno);
     }

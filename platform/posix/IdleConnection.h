@@ -14,9 +14,9 @@ class IIdleConnection {
     virtual ~IIdleConnection() = default;
     // The descriptor and the events to wait for, once what waits to be sent is sent.
     virtual pollfd WaitFor() = 0;
-    // Handles what arrived, without waiting; the news goes to `news`. False when
+    // Handles what arrived, without waiting; what it tells goes to `events`. False when
     // the connection is lost (a line on stderr says so).
-    virtual bool Pump(std::vector<IdleNews>& news) = 0;
+    virtual bool Pump(std::vector<IdleEvent>& events) = 0;
 };
 
 // The session's idle time on a connection of its own.

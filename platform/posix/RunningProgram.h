@@ -6,3 +6,8 @@
 // start-up: after the program's file is replaced, as a package upgrade does,
 // the path names the new one).
 std::string RunningProgramPath();
+
+// Another program of Lucenta: the one named `name` beside this one (as they lie in
+// the build tree), else the one at `installedPath`, relative to this one's folder
+// (as they are installed: lucenta in bin/, lucenta-settings in libexec/lucenta/).
+std::string SiblingProgram(const std::string& name, const std::string& installedPath);

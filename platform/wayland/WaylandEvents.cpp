@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-#include "platform/posix/StopSignals.h"
 #include "platform/wayland/WaylandSaver.h"
 
 namespace {
@@ -165,7 +164,7 @@ void CWaylandSaver::Pump(std::vector<SaverEvent>& events) {
         if (states.back() == WaylandScreenState::Dismissed) {
             ForgetSurfaceOf(*screen);
         }
-        screen->Settle();
+        screen->DropIfDismissed();
     }
     TellScreenStates(states, m_events);
     if (m_bKeyboardLeft && m_keyboardOn == nullptr) {
@@ -174,9 +173,6 @@ void CWaylandSaver::Pump(std::vector<SaverEvent>& events) {
     m_bKeyboardLeft = false;
     if (m_bDisplayLost) {
         Note(SaverEvent::Of(SaverEvent::Kind::DisplayLost));
-    }
-    if (StopRequested()) {
-        Note(SaverEvent::Of(SaverEvent::Kind::Signal));
     }
     events.insert(events.end(), m_events.begin(), m_events.end());
     m_events.clear();

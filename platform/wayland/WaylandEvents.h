@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "platform/wayland/WaylandScreen.h"
-#include "shell/SaverEnd.h"
+#include "shell/SaverEvent.h"
 
 // The Wayland saver's events in the judge's words: the seat's input, and what the
 // screens' states mean (the backend's Pump is in WaylandEvents.cpp too).

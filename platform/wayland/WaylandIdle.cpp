@@ -21,12 +21,12 @@ class CWaylandIdle : public IIdleSource {
 
     void Arm(std::chrono::milliseconds timeout, PeriodFrom from) override;
     pollfd WaitFor() override;
-    bool Pump(std::vector<IdleNews>& news) override;
+    bool Pump(std::vector<IdleEvent>& events) override;
 
   private:
     void AddGlobal(wl_registry* registry, std::uint32_t name, const char* interface);
     void DropNotification();
-    void Tell(IdleNews::Kind kind) { m_news.push_back(IdleNews::Of(kind)); }
+    void Report(IdleEvent::Kind kind) { m_events.push_back(IdleEvent::Of(kind)); }
 
     static const ext_idle_notification_v1_listener kNotificationListener;
     static const org_kde_kwin_idle_timeout_listener kKdeTimeoutListener;
@@ -39,24 +39,24 @@ class CWaylandIdle : public IIdleSource {
     org_kde_kwin_idle* m_kdeIdle = nullptr;
     ext_idle_notification_v1* m_notification = nullptr;
     org_kde_kwin_idle_timeout* m_kdeTimeout = nullptr;
-    std::vector<IdleNews> m_news;
+    std::vector<IdleEvent> m_events;
 };
 
 const ext_idle_notification_v1_listener CWaylandIdle::kNotificationListener = {
     [](void* self, ext_idle_notification_v1*) {
-        static_cast<CWaylandIdle*>(self)->Tell(IdleNews::Kind::Idle);
+        static_cast<CWaylandIdle*>(self)->Report(IdleEvent::Kind::Idle);
     },
     [](void* self, ext_idle_notification_v1*) {
-        static_cast<CWaylandIdle*>(self)->Tell(IdleNews::Kind::Active);
+        static_cast<CWaylandIdle*>(self)->Report(IdleEvent::Kind::Active);
     },
 };
 
 const org_kde_kwin_idle_timeout_listener CWaylandIdle::kKdeTimeoutListener = {
     [](void* self, org_kde_kwin_idle_timeout*) {
-        static_cast<CWaylandIdle*>(self)->Tell(IdleNews::Kind::Idle);
+        static_cast<CWaylandIdle*>(self)->Report(IdleEvent::Kind::Idle);
     },
     [](void* self, org_kde_kwin_idle_timeout*) {
-        static_cast<CWaylandIdle*>(self)->Tell(IdleNews::Kind::Active);
+        static_cast<CWaylandIdle*>(self)->Report(IdleEvent::Kind::Active);
     },
 };
 
@@ -136,10 +136,10 @@ pollfd CWaylandIdle::WaitFor() {
     return {wl_display_get_fd(m_display), POLLIN, 0};
 }
 
-bool CWaylandIdle::Pump(std::vector<IdleNews>& news) {
+bool CWaylandIdle::Pump(std::vector<IdleEvent>& events) {
     const bool connected = ReadWaylandEvents(m_display, nullptr);
-    news.insert(news.end(), m_news.begin(), m_news.end());
-    m_news.clear();
+    events.insert(events.end(), m_events.begin(), m_events.end());
+    m_events.clear();
     return connected;
 }
 

@@ -158,7 +158,7 @@ void CWaylandScreen::OnOutputDone() {
     }
 }
 
-void CWaylandScreen::Settle() {
+void CWaylandScreen::DropIfDismissed() {
     if (m_state == WaylandScreenState::Dismissed) {
         DestroySurface();
     }
@@ -212,7 +212,7 @@ ScreenShape CWaylandScreen::Shape() const {
 }
 
 std::optional<PaceTime> CWaylandScreen::FrameFrom(PaceTime t) const {
-    return ReadyForFrame() ? std::optional<PaceTime>(t) : std::nullopt;
+    return m_frame == nullptr ? std::optional<PaceTime>(t) : std::nullopt;
 }
 
 // Every buffer attached asks for the frame after it: the compositor says when it

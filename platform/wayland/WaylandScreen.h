@@ -63,10 +63,10 @@ class CWaylandScreen : public ISaverScreen {
     // Asks the compositor for the keyboard again (another output that had it has gone).
     void AskForKeyboard();
     // After a pump's events: the surface that the compositor took away is let go.
-    void Settle();
+    void DropIfDismissed();
 
     ScreenShape Shape() const override;
-    bool ReadyForFrame() const override { return m_frame == nullptr; }
+    // At once, unless the compositor has not yet asked for the frame after the last.
     std::optional<PaceTime> FrameFrom(PaceTime t) const override;
 
   private:

@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "platform/posix/StopSignals.h"
 #include "platform/x11/X11Monitors.h"
 #include "platform/x11/X11Saver.h"
 
@@ -67,16 +66,14 @@ void CX11Saver::Pump(std::vector<SaverEvent>& events) {
         FollowMonitors();
     }
     for (const auto& screen : m_screens) {
-        screen->Settle(events);
+        screen->FollowSize(events);
+        screen->RetryGrabs();
     }
     if (m_connection->TakeWindowGone()) {
         events.push_back(SaverEvent::Of(SaverEvent::Kind::ScreenGone));
     }
     if (m_connection->Lost()) {
         events.push_back(SaverEvent::Of(SaverEvent::Kind::DisplayLost));
-    }
-    if (StopRequested()) {
-        events.push_back(SaverEvent::Of(SaverEvent::Kind::Signal));
     }
 }
 

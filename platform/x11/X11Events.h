@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "shell/SaverEnd.h"
+#include "shell/SaverEvent.h"
 
 // The X11 saver's events in the judge's words (the backend's Pump is in
 // X11Events.cpp too), and the decisions they take, apart so that tests reach them.

@@ -78,7 +78,7 @@ class CX11Idle : public IIdleSource {
         XFlush(m_display);
         return {ConnectionNumber(m_display), POLLIN, 0};
     }
-    bool Pump(std::vector<IdleNews>& news) override;
+    bool Pump(std::vector<IdleEvent>& events) override;
 
   private:
     static long long ValueOf(const XSyncValue& value) {
@@ -87,7 +87,7 @@ class CX11Idle : public IIdleSource {
     // The alarm re-made to go off when IDLETIME passes `at` in the test's way;
     // with `on` false, only taken away.
     void SetAlarm(XSyncAlarm& alarm, long long at, XSyncTestType test, bool on);
-    void OnAlarm(const XSyncAlarmNotifyEvent& event, std::vector<IdleNews>& news);
+    void OnAlarm(const XSyncAlarmNotifyEvent& event, std::vector<IdleEvent>& events);
 
     std::unique_ptr<CX11Connection> m_connection;
     Display* m_display;
@@ -123,32 +123,32 @@ void CX11Idle::SetAlarm(XSyncAlarm& alarm, long long at, XSyncTestType test, boo
 
 // Idle once the counter reaches the period's end; active when it falls below what
 // it was then (input resets it); then idle again after a whole timeout from that input.
-void CX11Idle::OnAlarm(const XSyncAlarmNotifyEvent& event, std::vector<IdleNews>& news) {
+void CX11Idle::OnAlarm(const XSyncAlarmNotifyEvent& event, std::vector<IdleEvent>& events) {
     if (event.state == XSyncAlarmDestroyed || (event.alarm != m_idleAlarm && event.alarm != m_inputAlarm)) {
         return;
     }
     const long long value = ValueOf(event.counter_value);
     if (event.alarm == m_idleAlarm) {
         m_bIdle = true;
-        news.push_back(IdleNews::Of(IdleNews::Kind::Idle));
+        events.push_back(IdleEvent::Of(IdleEvent::Kind::Idle));
         SetAlarm(m_idleAlarm, 0, XSyncPositiveComparison, false);
         SetAlarm(m_inputAlarm, value > 0 ? value - 1 : 0, XSyncNegativeTransition, true);
         return;
     }
     if (m_bIdle) {
-        news.push_back(IdleNews::Of(IdleNews::Kind::Active));
+        events.push_back(IdleEvent::Of(IdleEvent::Kind::Active));
     }
     m_bIdle = false;
     SetAlarm(m_inputAlarm, 0, XSyncNegativeTransition, false);
     SetAlarm(m_idleAlarm, m_timeout.count(), XSyncPositiveComparison, true);
 }
 
-bool CX11Idle::Pump(std::vector<IdleNews>& news) {
+bool CX11Idle::Pump(std::vector<IdleEvent>& events) {
     while (XPending(m_display) > 0) {
         XEvent event;
         XNextEvent(m_display, &event);
         if (event.type == m_eventBase + XSyncAlarmNotify) {
-            OnAlarm(reinterpret_cast<const XSyncAlarmNotifyEvent&>(event), news);
+            OnAlarm(reinterpret_cast<const XSyncAlarmNotifyEvent&>(event), events);
         }
     }
     return !m_connection->Lost();

@@ -108,12 +108,12 @@ bool CX11Screen::Attach(Visual* visual, int depth, int width, int height) {
     }
     m_visual = visual;
     m_depth = depth;
-    return SetUp(width, height);
+    return MakeSurface(width, height);
 }
 
 // A new surface for a new size (the loop starts the picture over on it); its
 // frames are those of the display that shows the window's centre.
-bool CX11Screen::SetUp(int width, int height) {
+bool CX11Screen::MakeSurface(int width, int height) {
     m_width = m_pendingWidth = width;
     m_height = m_pendingHeight = height;
     m_surface.reset();  // its shared memory goes before the next is made
@@ -192,11 +192,14 @@ bool CX11Screen::TakeExposure() {
     return exposed;
 }
 
-void CX11Screen::Settle(std::vector<SaverEvent>& events) {
+void CX11Screen::FollowSize(std::vector<SaverEvent>& events) {
     if ((m_pendingWidth != m_width || m_pendingHeight != m_height) &&
-        !SetUp(m_pendingWidth, m_pendingHeight)) {
+        !MakeSurface(m_pendingWidth, m_pendingHeight)) {
         events.push_back(SaverEvent::Of(SaverEvent::Kind::SetupFailed));
     }
+}
+
+void CX11Screen::RetryGrabs() {
     if (m_bGrabbing && std::chrono::steady_clock::now() >= m_nextGrab) {
         TryGrabs();
     }

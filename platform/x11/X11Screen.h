@@ -9,7 +9,7 @@
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11Surface.h"
 #include "shell/SaverBackend.h"
-#include "shell/SaverEnd.h"
+#include "shell/SaverEvent.h"
 
 // One screen of the X11 saver. Either a window of its own over a monitor, above
 // all others, with an invisible pointer, whose input it tells (the one that takes
@@ -38,11 +38,13 @@ class CX11Screen : public ISaverScreen {
     // Whether a window of its own was exposed since the last call, once shown:
     // another window passed over the picture, or the screen changed beneath it.
     bool TakeExposure();
-    // After a pump's events: the surface made for the last size seen, the grabs tried again.
-    void Settle(std::vector<SaverEvent>& events);
+    // After a pump's events: the surface made anew for the last size seen.
+    void FollowSize(std::vector<SaverEvent>& events);
+    // The grabs not held yet tried again, while their time lasts.
+    void RetryGrabs();
 
     ScreenShape Shape() const override;
-    bool ReadyForFrame() const override { return true; }  // the server queues what is presented
+    // The server queues what is presented: a frame is always ready, at the display's rate.
     std::optional<PaceTime> FrameFrom(PaceTime t) const override { return m_frames.DeadlineFrom(t); }
 
   private:
@@ -51,7 +53,7 @@ class CX11Screen : public ISaverScreen {
     // The window's visual, depth and size; false, with a line on stderr, when
     // nothing can be drawn on it.
     bool Attach(Visual* visual, int depth, int width, int height);
-    bool SetUp(int width, int height);
+    bool MakeSurface(int width, int height);
     void OnExpose(const XExposeEvent& expose);
     void OnMapped();
     void TryGrabs();

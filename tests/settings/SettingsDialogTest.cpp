@@ -13,7 +13,7 @@ TEST(SettingsDialog, ListNamesTheFirstEightMethodsInOrder) {
     ASSERT_EQ(kMethodListCount, 8);
     for (int index = 0; index < kMethodListCount; ++index) {
         CPlaceNotation notation(12, index + 1);
-        EXPECT_EQ(notation.GetName(), kMethodListNames[index]) << index;
+        EXPECT_EQ(notation.GetName(), MethodListName(index)) << index;
     }
 }
 

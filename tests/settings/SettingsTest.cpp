@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "settings/SettingsOverrides.h"
+#include "settings/RunSettings.h"
 #include "tests/support/RegistrySandbox.h"
 
 namespace {
@@ -123,11 +123,7 @@ TEST(Settings, OverridesStandInForTheStoredValuesAndAreNeverWritten) {
     Store(&CSettings::Config, kMethod, u"3");
     {
         CSettings run;
-        SettingsOverrides overrides;
-        overrides.methodIndex = 6;
-        overrides.showTreble = 0;
-        overrides.top = 600.5;
-        ApplyOverrides(run, overrides);
+        ApplyOverrides(run, SettingsOverrides{{{kMethod, 6}, {kShowTreble, 0}, {kTop, 600.5}}});
         EXPECT_EQ(run.Config().GetEntry(kMethod).GetInteger(), 6);
         EXPECT_EQ(run.Config().GetEntry(kShowTreble).GetInteger(), 0);
         EXPECT_EQ(run.Wavelength().GetEntry(kTop).GetNumber(), 600.5);

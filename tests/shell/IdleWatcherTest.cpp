@@ -7,7 +7,7 @@
 
 namespace {
 
-using Kind = IdleNews::Kind;
+using Kind = IdleEvent::Kind;
 constexpr std::chrono::milliseconds kTimeout(3000);
 constexpr unsigned kVideo = 1;   // an inhibitor
 constexpr unsigned kLogind = 2;  // another holder, or logind's lock
@@ -28,20 +28,20 @@ class Recorder : public IIdleTimer, public ISaverChild {
     bool startFails = false;
 };
 
-// One step of a case: news from the session, the saver's end, or a signal.
+// One step of a case: an event of the session, the saver's end, or a signal.
 struct Step {
-    enum class What { News, SaverEnded, Signal, StartFails } what;
-    IdleNews news{Kind::Idle};
+    enum class What { Event, SaverEnded, Signal, StartFails } what;
+    IdleEvent event{Kind::Idle};
     std::optional<int> status;
 };
-Step News(Kind kind, unsigned holder = 0) {
-    return {Step::What::News, IdleNews::Of(kind, holder), std::nullopt};
+Step Event(Kind kind, unsigned holder = 0) {
+    return {Step::What::Event, IdleEvent::Of(kind, holder), std::nullopt};
 }
 Step Ended(std::optional<int> status) {
-    return {Step::What::SaverEnded, IdleNews::Of(Kind::Idle), status};
+    return {Step::What::SaverEnded, IdleEvent::Of(Kind::Idle), status};
 }
-const Step kSignal{Step::What::Signal, IdleNews::Of(Kind::Idle), std::nullopt};
-const Step kStartFails{Step::What::StartFails, IdleNews::Of(Kind::Idle), std::nullopt};
+const Step kSignal{Step::What::Signal, IdleEvent::Of(Kind::Idle), std::nullopt};
+const Step kStartFails{Step::What::StartFails, IdleEvent::Of(Kind::Idle), std::nullopt};
 
 }  // namespace
 
@@ -53,70 +53,70 @@ TEST(IdleWatcher, DecidesWhenTheSaverRunsFromWhatTheSessionTells) {
         bool running;
         bool finished = false;
     } cases[] = {
-        {"idle starts the saver", {News(Kind::Idle)}, "start ", true},
-        {"active ends it", {News(Kind::Idle), News(Kind::Active)}, "start stop ", true},
+        {"idle starts the saver", {Event(Kind::Idle)}, "start ", true},
+        {"active ends it", {Event(Kind::Idle), Event(Kind::Active)}, "start stop ", true},
         {"... and once it has ended, the next idle starts it again",
-         {News(Kind::Idle), News(Kind::Active), Ended(0), News(Kind::Idle)},
+         {Event(Kind::Idle), Event(Kind::Active), Ended(0), Event(Kind::Idle)},
          "start stop start ",
          true},
-        {"active before idle starts nothing", {News(Kind::Active)}, "", false},
-        {"held off, idle starts nothing", {News(Kind::HeldOff, kVideo), News(Kind::Idle)}, "", false},
+        {"active before idle starts nothing", {Event(Kind::Active)}, "", false},
+        {"held off, idle starts nothing", {Event(Kind::HeldOff, kVideo), Event(Kind::Idle)}, "", false},
         {"released while idle: a new period, then the saver",
-         {News(Kind::HeldOff, kVideo), News(Kind::Idle), News(Kind::Released, kVideo), News(Kind::Idle)},
+         {Event(Kind::HeldOff, kVideo), Event(Kind::Idle), Event(Kind::Released, kVideo), Event(Kind::Idle)},
          "rearm start ",
          true},
         {"released while another still holds: nothing",
-         {News(Kind::HeldOff, kVideo), News(Kind::HeldOff, kLogind), News(Kind::Idle),
-          News(Kind::Released, kVideo)},
+         {Event(Kind::HeldOff, kVideo), Event(Kind::HeldOff, kLogind), Event(Kind::Idle),
+          Event(Kind::Released, kVideo)},
          "",
          false},
         {"released while active: no new period",
-         {News(Kind::HeldOff, kVideo), News(Kind::Released, kVideo)},
+         {Event(Kind::HeldOff, kVideo), Event(Kind::Released, kVideo)},
          "",
          false},
         {"an inhibitor while the saver runs ends it, and no new period starts while it holds",
-         {News(Kind::Idle), News(Kind::HeldOff, kVideo), Ended(0)},
+         {Event(Kind::Idle), Event(Kind::HeldOff, kVideo), Ended(0)},
          "start stop ",
          false},
         {"locked: the saver ends and none starts",
-         {News(Kind::Idle), News(Kind::Locked, kLogind), Ended(0), News(Kind::Idle)},
+         {Event(Kind::Idle), Event(Kind::Locked, kLogind), Ended(0), Event(Kind::Idle)},
          "start stop ",
          false},
         {"unlocked while idle: a new period, then the saver",
-         {News(Kind::Locked, kLogind), News(Kind::Idle), News(Kind::Unlocked, kLogind), News(Kind::Idle)},
+         {Event(Kind::Locked, kLogind), Event(Kind::Idle), Event(Kind::Unlocked, kLogind), Event(Kind::Idle)},
          "rearm start ",
          true},
         {"a lock asked for ends the saver; the session is not taken as locked",
-         {News(Kind::Idle), News(Kind::LockRequested), Ended(0)},
+         {Event(Kind::Idle), Event(Kind::LockRequested), Ended(0)},
          "start stop rearm ",
          false},
         {"a saver that ends by itself while idle: a new period",
-         {News(Kind::Idle), Ended(0), News(Kind::Idle)},
+         {Event(Kind::Idle), Ended(0), Event(Kind::Idle)},
          "start rearm start ",
          true},
         {"a saver that fails is not started again before input and a new idle period",
-         {News(Kind::Idle), Ended(1), News(Kind::Idle), News(Kind::Active), News(Kind::Idle)},
+         {Event(Kind::Idle), Ended(1), Event(Kind::Idle), Event(Kind::Active), Event(Kind::Idle)},
          "start start ",
          true},
         {"... nor one that a signal killed",
-         {News(Kind::Idle), Ended(std::nullopt), News(Kind::Idle)},
+         {Event(Kind::Idle), Ended(std::nullopt), Event(Kind::Idle)},
          "start ",
          false},
         {"a saver asked to end is no failure, however it ends (killed before it could take the signal)",
-         {News(Kind::Idle), News(Kind::Active), Ended(std::nullopt), News(Kind::Idle)},
+         {Event(Kind::Idle), Event(Kind::Active), Ended(std::nullopt), Event(Kind::Idle)},
          "start stop start ",
          true},
         {"a saver that cannot be started waits for the next idle period",
-         {kStartFails, News(Kind::Idle), News(Kind::Idle)},
+         {kStartFails, Event(Kind::Idle), Event(Kind::Idle)},
          "start(fails) ",
          false},
-        {"one saver at a time", {News(Kind::Idle), News(Kind::Idle)}, "start ", true},
+        {"one saver at a time", {Event(Kind::Idle), Event(Kind::Idle)}, "start ", true},
         {"a signal ends the saver, and the watcher once it is gone",
-         {News(Kind::Idle), kSignal, Ended(0)},
+         {Event(Kind::Idle), kSignal, Ended(0)},
          "start stop ",
          false,
          true},
-        {"... and nothing starts after it", {kSignal, News(Kind::Idle)}, "", false, true},
+        {"... and nothing starts after it", {kSignal, Event(Kind::Idle)}, "", false, true},
     };
     for (const auto& c : cases) {
         Recorder recorder;
@@ -126,8 +126,8 @@ TEST(IdleWatcher, DecidesWhenTheSaverRunsFromWhatTheSessionTells) {
         recorder.said.clear();
         for (const Step& step : c.steps) {
             switch (step.what) {
-                case Step::What::News:
-                    watcher.Notice(step.news);
+                case Step::What::Event:
+                    watcher.Handle(step.event);
                     break;
                 case Step::What::SaverEnded:
                     watcher.SaverEnded(step.status);

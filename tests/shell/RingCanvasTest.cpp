@@ -61,7 +61,7 @@ std::vector<PackedColour> Expected(const std::vector<PackedColour>& palette, int
 
 TEST_F(RingCanvasTest, FirstSetupWritesDefaultsLogAndMarksTheTreble) {
     CRingCanvas canvas;
-    EXPECT_TRUE(canvas.Setup(4, 3));
+    canvas.Setup(4, 3);
     EXPECT_EQ(canvas.Bells(), 4);
     EXPECT_EQ(canvas.Height(), 3);
     EXPECT_EQ(canvas.Background(), 0u);

@@ -42,7 +42,7 @@ TEST(SaverEndJudge, EachEventEndsTheSaverWithItsStatusOrNot) {
         CSaverEndJudge judge;
         bool ended = false;
         for (const SaverEvent& event : c.events) {
-            ended = judge.Notice(event);
+            ended = judge.Judge(event);
         }
         EXPECT_EQ(ended, c.status.has_value()) << c.what;
         EXPECT_EQ(judge.ExitStatus(), c.status) << c.what;

@@ -56,7 +56,6 @@ class FakeScreen : public ISaverScreen {
         return {m_generation != 0 ? const_cast<CountingSurface*>(&m_surface) : nullptr, 8, kHeight, m_refresh,
                 m_generation};
     }
-    bool ReadyForFrame() const override { return !m_bAsked || m_bReady; }
     std::optional<PaceTime> FrameFrom(PaceTime t) const override {
         if (m_bAsked) {
             return m_bReady ? std::optional<PaceTime>(t) : std::nullopt;
@@ -128,10 +127,9 @@ class FakeBackend : public ISaverBackend {
         for (const auto& screen : screens) {
             screen->Tick(now);
         }
-        if (now >= end || pumps >= maxPumps) {
-            events.push_back(SaverEvent::Of(SaverEvent::Kind::Signal));
-        }
     }
+    // The run ends as a signal ends it.
+    bool StopRequested() const { return now >= end || pumps >= maxPumps; }
 
     void WaitUntil(PaceTime deadline) override {
         ++waits;
@@ -160,7 +158,9 @@ class FakeBackend : public ISaverBackend {
 };
 
 int RunLoop(FakeBackend& backend, int speed) {
-    return CSaverLoop({speed, {}}, backend.Clock()).Run(backend);
+    return CSaverLoop(
+               {speed, {}}, [&backend] { return backend.StopRequested(); }, backend.Clock())
+        .Run(backend);
 }
 
 }  // namespace

@@ -18,8 +18,8 @@ void CSettingsDlg::DoDataExchange(CDataExchange* dx) {
 
 BOOL CSettingsDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    for (const char* name : kMethodListNames) {
-        SendMessageA(m_wndMethodList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+    for (int index = 0; index < kMethodListCount; ++index) {
+        SendMessageA(m_wndMethodList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(MethodListName(index)));
     }
     m_state.Load();
     UpdateData(FALSE);

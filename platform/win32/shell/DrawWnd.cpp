@@ -100,7 +100,7 @@ void CDrawWnd::RunFrameLoop(IDrawingSurface& surface) {
     bool closeSeen = false;
     // Unpaced unless the user has set a speed: then each row waits for its time,
     // and messages are handled while it waits.
-    CRowPacer pacer(SaverSpeed(std::nullopt, m_canvas.Settings(), kUnpacedSpeed), PaceNow());
+    CRowPacer pacer = CRowPacer::FromFirstFrame(SaverSpeed(std::nullopt, m_canvas.Settings(), kUnpacedSpeed));
     const CFineTimer timer(pacer.Paced());
     std::int64_t due = 0;
     do {

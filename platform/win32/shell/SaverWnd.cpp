@@ -29,25 +29,25 @@ LRESULT CSaverWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_ACTIVATE:
             if (LOWORD(wParam) == WA_INACTIVE) {
-                Notice(SaverEvent::FocusLost(false));
+                Judge(SaverEvent::FocusLost(false));
             }
             break;
         case WM_ACTIVATEAPP:
             if (!wParam) {
-                Notice(SaverEvent::FocusLost(false));
+                Judge(SaverEvent::FocusLost(false));
             }
             break;
         case WM_MOUSEMOVE:
-            Notice(SaverEvent::Move(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)));
+            Judge(SaverEvent::Move(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)));
             break;
         case WM_LBUTTONDOWN:
         case WM_MBUTTONDOWN:
         case WM_RBUTTONDOWN:
-            Notice(SaverEvent::Button());
+            Judge(SaverEvent::Button());
             break;
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN:
-            Notice(SaverEvent::Key());
+            Judge(SaverEvent::Key());
             break;
         default:
             return CDrawWnd::WindowProc(message, wParam, lParam);

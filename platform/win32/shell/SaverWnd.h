@@ -16,8 +16,8 @@ class CSaverWnd : public CDrawWnd {
 
   private:
     // Passes the event to the judge, and asks the window to close when it ends the saver.
-    void Notice(const SaverEvent& event) {
-        if (m_judge.Notice(event)) {
+    void Judge(const SaverEvent& event) {
+        if (m_judge.Judge(event)) {
             PostMessage(WM_CLOSE);
         }
     }

@@ -1,6 +1,9 @@
 // The one grammar of a run's options, driven through every program that takes it.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+#include <map>
 #include <vector>
 
 #include "platform/linux/IdleMode.h"
@@ -20,7 +23,6 @@ const char* NameOf(Program program) {
 }
 
 struct Parsed {
-    std::optional<int> speed;
     SettingsOverrides settings;
     bool forceX11 = false;
 };
@@ -33,8 +35,7 @@ std::optional<Parsed> Parse(Program program, std::vector<const char*> words, std
     if (program == Program::Saver) {
         words.insert(words.begin(), {"lucenta", "-s"});
         const auto options = ParseSaverOptions(static_cast<int>(words.size()), words.data(), error);
-        return options ? std::optional<Parsed>({options->run.speed, options->run.settings, options->forceX11})
-                       : std::nullopt;
+        return options ? std::optional<Parsed>({options->run, options->forceX11}) : std::nullopt;
     }
     if (program == Program::Idle) {
         words.insert(words.begin(), {"lucenta", "--idle", "5"});
@@ -47,13 +48,11 @@ std::optional<Parsed> Parse(Program program, std::vector<const char*> words, std
     words.insert(words.begin(),
                  {"lucenta-render", "--width", "8", "--height", "4", "--rows", "1", "--out", "x.png"});
     const auto options = ParseRenderOptions(static_cast<int>(words.size()), words.data(), error);
-    return options ? std::optional<Parsed>({std::nullopt, options->overrides, false}) : std::nullopt;
+    return options ? std::optional<Parsed>({options->overrides, false}) : std::nullopt;
 }
 
-SettingsOverrides With(void (*change)(SettingsOverrides&)) {
-    SettingsOverrides settings;
-    change(settings);
-    return settings;
+Parsed With(std::map<std::u16string, double> values, bool forceX11 = false) {
+    return {SettingsOverrides{std::move(values)}, forceX11};
 }
 
 // The programs that a case names; every program where it names none.
@@ -62,15 +61,8 @@ std::vector<Program> ProgramsOf(const std::vector<Program>& named) {
 }
 
 void ExpectSame(const Parsed& parsed, const Parsed& expected, const std::string& line) {
-    EXPECT_EQ(parsed.speed, expected.speed) << line;
     EXPECT_EQ(parsed.forceX11, expected.forceX11) << line;
-    const SettingsOverrides& s = parsed.settings;
-    EXPECT_EQ(s.methodIndex, expected.settings.methodIndex) << line;
-    EXPECT_EQ(s.showTreble, expected.settings.showTreble) << line;
-    EXPECT_EQ(s.background, expected.settings.background) << line;
-    EXPECT_EQ(s.bottom, expected.settings.bottom) << line;
-    EXPECT_EQ(s.top, expected.settings.top) << line;
-    EXPECT_EQ(s.intensity, expected.settings.intensity) << line;
+    EXPECT_EQ(parsed.settings.values, expected.settings.values) << line;
 }
 
 }  // namespace
@@ -82,26 +74,20 @@ TEST(CommandLine, EachOptionMeansTheSameInEveryProgram) {
         std::vector<Program> programs;  // empty: every program
     } cases[] = {
         {{}, {}, {}},
-        {{"--method", "7"}, {{}, With([](auto& s) { s.methodIndex = 6; })}, {}},
-        {{"--method", "Cambridge Surprise"}, {{}, With([](auto& s) { s.methodIndex = 6; })}, {}},
-        {{"--treble"}, {{}, With([](auto& s) { s.showTreble = 1; })}, {}},
-        {{"--treble", "--no-treble"}, {{}, With([](auto& s) { s.showTreble = 0; })}, {}},
-        {{"--background", "white"}, {{}, With([](auto& s) { s.background = 1; })}, {}},
-        {{"--background", "black"}, {{}, With([](auto& s) { s.background = 0; })}, {}},
+        {{"--method", "7"}, With({{kMethod, 6}}), {}},
+        {{"--method", "Cambridge Surprise"}, With({{kMethod, 6}}), {}},
+        {{"--treble"}, With({{kShowTreble, 1}}), {}},
+        {{"--treble", "--no-treble"}, With({{kShowTreble, 0}}), {}},
+        {{"--background", "white"}, With({{kBackground, 1}}), {}},
+        {{"--background", "black"}, With({{kBackground, 0}}), {}},
         {{"--bottom", "500", "--top", "600.5", "--intensity", "0.75"},
-         {{}, With([](auto& s) {
-              s.bottom = 500;
-              s.top = 600.5;
-              s.intensity = 0.75;
-          })},
+         With({{kBottom, 500}, {kTop, 600.5}, {kIntensity, 0.75}}),
          {}},
-        {{"--speed", "240"}, {240, {}}, {Program::Saver, Program::Idle}},
-        {{"--speed", "0"}, {0, {}}, {Program::Saver}},
-        {{"--speed", "99999999999999999999999"}, {kMaxSpeed, {}}, {Program::Saver}},
-        {{"--x11", "--speed", "10"}, {10, {}, true}, {Program::Saver, Program::Idle}},
-        {{"anything", "--else", "--method", "8"},
-         {{}, With([](auto& s) { s.methodIndex = 7; })},
-         {Program::Saver}},
+        {{"--speed", "240"}, With({{kSpeed, 240}}), {Program::Saver, Program::Idle}},
+        {{"--speed", "0"}, With({{kSpeed, 0}}), {Program::Saver}},
+        {{"--speed", "99999999999999999999999"}, With({{kSpeed, kMaxSpeed}}), {Program::Saver}},
+        {{"--x11", "--speed", "10"}, With({{kSpeed, 10}}, true), {Program::Saver, Program::Idle}},
+        {{"anything", "--else", "--method", "8"}, With({{kMethod, 7}}), {Program::Saver}},
     };
     for (const auto& c : cases) {
         for (const Program program : ProgramsOf(c.programs)) {
@@ -192,6 +178,37 @@ TEST(CommandLine, TheIdleWatcherTakesMinutesAboveZeroAndAtMostADayOrOff) {
             EXPECT_EQ(options->off, c.off) << line;
         } else {
             EXPECT_EQ(error.rfind("--idle", 0), 0u) << line << ": " << error;
+        }
+    }
+}
+
+// xscreensaver's panel and the manual pages are written by hand: each must offer
+// every option of the table (the renderer's page all but the speed).
+TEST(CommandLine, EveryOptionIsOfferedInXscreensaversPanelAndTheManualPages) {
+    const auto text = [](const char* file) {
+        std::ifstream in(std::string(LUCENTA_SOURCE_DIR "/resources/linux/") + file);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const auto roff = [](std::string word) {
+        for (std::size_t at = word.find('-'); at != std::string::npos; at = word.find('-', at + 2)) {
+            word.insert(at, "\\");
+        }
+        return word;
+    };
+    const std::string panel = text("lucenta.xml");
+    const std::string page = text("lucenta.6");
+    const std::string renderPage = text("lucenta-render.1");
+    for (const RunSetting& setting : kRunSettings) {
+        for (const char* word : {setting.option, setting.offOption}) {
+            if (word == nullptr) {
+                continue;
+            }
+            EXPECT_NE(panel.find(std::string("\"") + word + (setting.read ? " " : "\"")), std::string::npos)
+                << word << " in lucenta.xml";
+            EXPECT_NE(page.find(roff(word)), std::string::npos) << word << " in lucenta.6";
+            EXPECT_TRUE(setting.name == std::u16string_view(kSpeed) ||
+                        renderPage.find(roff(word)) != std::string::npos)
+                << word << " in lucenta-render.1";
         }
     }
 }

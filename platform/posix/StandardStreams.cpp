@@ -1,4 +1,4 @@
-#include "shell/ProgramStart.h"
+#include "shell/StandardStreams.h"
 
 #include <fcntl.h>
 #include <unistd.h>

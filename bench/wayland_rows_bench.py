@@ -11,7 +11,6 @@ the treble (screen_rows.py) in shots of the bottom rows alone (grim), about 25 a
 stime from /proc) is measured over a span of its own, with no screenshots to load the compositor."""
 import os
 import shutil
-import subprocess
 import sys
 import tempfile
 import time
@@ -19,7 +18,7 @@ import time
 here = os.path.dirname(os.path.abspath(__file__))
 sys.path[:0] = [here, os.path.join(here, "..", "tests", "e2e")]
 from saver_wayland import HeadlessSway  # noqa: E402  the tests' headless sway, as nobody
-from screen_checks import copy_for_nobody  # noqa: E402
+from harness import copy_for_nobody  # noqa: E402
 from screen_rows import RowCounter, cpu_seconds  # noqa: E402
 
 lucenta = os.path.abspath(sys.argv[1])

@@ -8,7 +8,8 @@ packages="cmake make g++ googletest libbenchmark-dev libpng-dev zlib1g-dev
  locales-all python3 wine wine64 xvfb xauth xdotool x11-utils imagemagick
  libx11-dev libxrandr-dev libxext-dev xscreensaver libgtk-3-dev desktop-file-utils man-db dpkg-dev
  libwayland-dev wayland-protocols sway xwayland grim wtype lintian appstream weston
- libsystemd-dev plasma-wayland-protocols kwin-wayland mutter dbus x11-xserver-utils python3-dbus python3-gi"
+ libsystemd-dev plasma-wayland-protocols kwin-wayland mutter dbus x11-xserver-utils python3-dbus python3-gi
+ at-spi2-core gir1.2-atspi-2.0"
 
 missing_of() {
     missing=""

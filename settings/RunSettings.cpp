@@ -91,8 +91,8 @@ const std::vector<RunSetting> kRunSettings = {
     {"--bottom", "NM", nullptr, Key::Wavelength, kBottom, false, AboveZero,
      "a wavelength in nanometres above 0, such as 440", 440, true,
      "the wavelength at the left edge ({default})"},
-    {"--top", "NM", nullptr, Key::Wavelength, kTop, false, Wavelength, "a wavelength in nanometres, such as 640",
-     640, true, "the wavelength at the right edge ({default})"},
+    {"--top", "NM", nullptr, Key::Wavelength, kTop, false, Wavelength,
+     "a wavelength in nanometres, such as 640", 640, true, "the wavelength at the right edge ({default})"},
     {"--intensity", "X", nullptr, Key::Wavelength, kIntensity, false, Wavelength, "a number, such as 1.5", 1,
      true, "the factor on the colours ({default})"},
     {"--background", "black|white", nullptr, Key::Config, kBackground, true, Colour,
@@ -129,8 +129,8 @@ std::string UsageLine(const RunSetting& setting) {
     std::string line = std::string("  ") + setting.option + (setting.operand ? " " : "") +
                        (setting.operand ? setting.operand : "") +
                        (setting.offOption ? std::string(", ") + setting.offOption : "");
-    const std::string text =
-        Expanded(Expanded(setting.usage, "{default}", NumberWord(setting.defaultValue)), "{methods}", MethodList());
+    const std::string text = Expanded(Expanded(setting.usage, "{default}", NumberWord(setting.defaultValue)),
+                                      "{methods}", MethodList());
     std::size_t start = 0;  // where the line now written begins
     for (std::size_t from = 0; from < text.size();) {
         const std::size_t end = std::min(text.find(' ', from), text.size());

@@ -20,36 +20,26 @@ import sys
 import tempfile
 import time
 
-from screen_checks import Picture, Program, check, copy_for_nobody, ended, rendered_colours_log, summary, wait_for
+from harness import NobodySession, Program, check, copy_for_nobody, ended, summary, wait_for
+from screen_checks import Picture, rendered_colours_log
 
 MINUTES, IDLE = "0.025", 1.5
 EARLY = 0.25  # how much sooner than the idle time the saver may come: the test's own latency
-AS_NOBODY = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"]
 PEERS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "dbus_peers.py")
 
 
-class Desktop:
-    """A session of the test's own, run as nobody: a home, a runtime folder, a session bus and a system bus
-    (each a dbus-daemon of its own), and copies of the programs that nobody may run."""
+class Desktop(NobodySession):
+    """A session of the test's own, run as nobody, with a session bus and a system bus (each a dbus-daemon of its
+    own), and copies of the programs that nobody may run."""
 
     def __init__(self, name):
-        self.name, self.root, self.processes = name, tempfile.mkdtemp(), []
-        os.chmod(self.root, 0o755)
-        self.home, runtime = os.path.join(self.root, "home"), os.path.join(self.root, "run")
-        for folder, mode in ((self.home, 0o755), (runtime, 0o700)):
-            os.makedirs(folder)
-            shutil.chown(folder, "nobody", "nogroup")
-            os.chmod(folder, mode)
+        super().__init__(tempfile.mkdtemp())
+        self.name, self.processes = name, []
         self.lucenta = copy_for_nobody(lucenta, self.root)
         self.client = copy_for_nobody(test_client, self.root)
         self.peers = copy_for_nobody(PEERS, self.root)  # the source tree may lie where nobody cannot read
-        self.env = {"PATH": "/usr/bin:/bin", "HOME": self.home, "XDG_RUNTIME_DIR": runtime,
-                    "XDG_CONFIG_HOME": os.path.join(self.home, ".config")}
         self.env["DBUS_SESSION_BUS_ADDRESS"] = self.bus()
         self.env["DBUS_SYSTEM_BUS_ADDRESS"] = self.bus()
-
-    def command(self, *command, **extra):
-        return AS_NOBODY + ["env", "-i", *(f"{k}={v}" for k, v in dict(self.env, **extra).items()), *command]
 
     def bus(self):
         daemon = subprocess.Popen(self.command("dbus-daemon", "--session", "--nofork", "--print-address=1"),
@@ -58,12 +48,9 @@ class Desktop:
         return daemon.stdout.readline().strip()
 
     def start(self, *command, **extra):
-        process = Program(self.command(*command, **extra), cwd=self.home)
+        process = super().start(*command, **extra)
         self.processes.append(process)
         return process
-
-    def run(self, *command, **extra):
-        return subprocess.run(self.command(*command, **extra), capture_output=True, text=True, timeout=30)
 
     def peer(self, role, **extra):
         """A stand-in of dbus_peers.py on the session bus (the system bus for "system"); its commands by `do`."""

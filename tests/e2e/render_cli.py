@@ -7,14 +7,9 @@ import subprocess
 import sys
 import tempfile
 
+from harness import check, summary
+
 render, notation = sys.argv[1], sys.argv[2]
-failures = 0
-
-
-def check(name, ok, detail=""):
-    global failures
-    print(("ok   " if ok else "FAIL ") + name + ("" if ok else ": " + detail))
-    failures += 0 if ok else 1
 
 
 def run(args, cwd, env):
@@ -157,4 +152,4 @@ with tempfile.TemporaryDirectory() as work:
         finally:
             subprocess.run(["umount", full])
 
-sys.exit(1 if failures else 0)
+sys.exit(summary())

@@ -14,31 +14,23 @@ import subprocess
 import sys
 import tempfile
 
-from screen_checks import Picture, Program, check, copy_for_nobody, ended, rendered_colours_log, summary, wait_for
+from harness import NobodySession, check, copy_for_nobody, ended, ends_on, summary, wait_for
+from screen_checks import Picture, rendered_colours_log
 
 OUTPUTS = {"HEADLESS-1": (800, 600), "HEADLESS-2": (640, 480)}
 SMALL = (320, 240)  # an output added while the saver runs
-AS_NOBODY = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"]
-
-
-class HeadlessSway:
-    """sway without a display of its own, with the outputs given ({name: (width, height)}), in a runtime
-    folder of its own."""
+class HeadlessSway(NobodySession):
+    """sway without a display of its own, with the outputs given ({name: (width, height)}), in a session of its
+    own below `root`."""
 
     def __init__(self, root, outputs):
-        self.home = os.path.join(root, "home")
-        runtime = os.path.join(root, "runtime")
-        for folder, mode in ((self.home, 0o755), (runtime, 0o700)):
-            os.makedirs(folder)
-            shutil.chown(folder, "nobody", "nogroup")
-            os.chmod(folder, mode)
+        super().__init__(root)
+        runtime = self.runtime
         config = os.path.join(root, "sway.conf")
         with open(config, "w") as out:
             out.write("xwayland enable\nfocus_follows_mouse no\n")
-        self.env = {"PATH": "/usr/bin:/bin", "HOME": self.home, "XDG_RUNTIME_DIR": runtime,
-                    "XDG_CONFIG_HOME": os.path.join(self.home, ".config")}
-        self.sway = subprocess.Popen(AS_NOBODY + ["env", "-i", *self.assignments(WLR_BACKENDS="headless",
-                                     WLR_RENDERER="pixman", WLR_LIBINPUT_NO_DEVICES="1"), "sway", "-c", config],
+        self.sway = subprocess.Popen(self.command("sway", "-c", config, WLR_BACKENDS="headless", WLR_RENDERER="pixman",
+                                                  WLR_LIBINPUT_NO_DEVICES="1"),
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         sockets = lambda prefix: sorted(f for f in os.listdir(runtime) if f.startswith(prefix) and not f.endswith(".lock"))
         if not wait_for(lambda: sockets("sway-ipc") and sockets("wayland-"), 10):
@@ -52,27 +44,18 @@ class HeadlessSway:
         self.msg("exec", f"echo $DISPLAY > {display_file}")
         self.display = wait_for(lambda: os.path.exists(display_file) and open(display_file).read().strip(), 5)
 
-    def assignments(self, **extra):
-        return [f"{name}={value}" for name, value in dict(self.env, **extra).items()]
-
-    def run(self, *command, **kwargs):
-        return subprocess.run(AS_NOBODY + ["env", "-i", *self.assignments(), *command], **kwargs)
-
-    def start(self, *command, **extra):
-        return Program(AS_NOBODY + ["env", "-i", *self.assignments(**extra), *command], cwd=self.home)
-
     def msg(self, *words):
-        self.run("swaymsg", "--", *words, capture_output=True, check=True)
+        self.run("swaymsg", "--", *words, check=True)
 
     def output_names(self):
-        outputs = self.run("swaymsg", "-t", "get_outputs", "-r", capture_output=True, check=True).stdout
+        outputs = self.run("swaymsg", "-t", "get_outputs", "-r", check=True).stdout
         return [output["name"] for output in json.loads(outputs)]
 
     def screenshot(self, output, region=None):
         """The output's pixels (or those of a region "X,Y WxH" of the layout) as RGB bytes, three a pixel, row
         after row: grim's PPM without its header."""
         where = ["-g", region] if region else ["-o", output]
-        ppm = self.run("grim", *where, "-t", "ppm", "-", capture_output=True, check=True).stdout
+        ppm = self.run("grim", *where, "-t", "ppm", "-", text=False, check=True).stdout
         header_end, fields = 0, 0
         while fields < 4:  # "P6", width, height, maximum: each ended by white space
             while ppm[header_end:header_end + 1].isspace():
@@ -126,19 +109,6 @@ def add_output(sway, size):
     return name
 
 
-def ends_on(sway, logs, name, action):
-    process = sway.start(lucenta, "-s")
-    drawing = all(shows_model(sway, logs, output) for output in OUTPUTS)
-    if not check(f"{name}: the Wayland saver runs and draws on every output", drawing and process.poll() is None,
-                 process.evidence()):
-        process.stop()
-        return
-    action(process)
-    status = ended(process, 5)
-    check(f"{name} ends the Wayland saver with status 0", status == 0, process.evidence())
-    process.stop()
-
-
 def test_native_saver(sway, logs):
     process = sway.start(lucenta, "-s")
     check_every_output(sway, logs, "the Wayland saver", process)
@@ -155,15 +125,14 @@ def test_native_saver(sway, logs):
     check("SIGTERM ends it with status 0", ended(process, 2) == 0, process.evidence())
     process.stop()
 
-    ends_on(sway, logs, "a key", lambda _: sway.run("wtype", "-s", "100", "-k", "Escape"))
-    ends_on(sway, logs, "a click", lambda _: sway.run(test_client, "wait", "300", "move", "5", "0", "click", "wait", "300"))
-
-    def straight_then_diagonal(process):
-        sway.run(test_client, "wait", "300", "move", "5", "0", "wait", "100", "move", "30", "0", "wait", "100",
-                 "move", "0", "30", "wait", "300")
-        check("moves along one axis leave it running", process.poll() is None, process.evidence())
-        sway.run(test_client, "wait", "300", "move", "5", "0", "wait", "100", "move", "20", "20", "wait", "300")
-    ends_on(sway, logs, "a diagonal move", straight_then_diagonal)
+    start = lambda: sway.start(lucenta, "-s")
+    draws = lambda _: all(shows_model(sway, logs, output) for output in OUTPUTS)
+    ends_on("a key", start, draws, lambda _: sway.run("wtype", "-s", "100", "-k", "Escape"), within=None)
+    pointer = lambda *steps: lambda *_: sway.run(test_client, "wait", "300", "move", "5", "0", *steps, "wait", "300")
+    ends_on("a click", start, draws, pointer("click"), within=None)
+    ends_on("a diagonal move", start, draws, pointer("wait", "100", "move", "20", "20"),
+            harmless=[("moves along one axis", pointer("wait", "100", "move", "30", "0", "wait", "100", "move", "0",
+                                                      "30"))], within=None)
 
 
 def test_x11_saver_under_xwayland(sway, logs):
@@ -187,7 +156,6 @@ def main():
     global lucenta, render, notation, test_client
     lucenta, render, notation, test_client = (os.path.abspath(arg) for arg in sys.argv[1:5])
     root = tempfile.mkdtemp()
-    os.chmod(root, 0o755)
     lucenta, test_client = (copy_for_nobody(program, root) for program in (lucenta, test_client))
     sway = HeadlessSway(root, OUTPUTS)
     try:

@@ -14,28 +14,18 @@ import subprocess
 import sys
 import tempfile
 
-from screen_checks import (Picture, Program, check, copy_for_nobody, ended, rendered_colours_log, screenshot, summary,
-                           wait_for)
+from harness import NobodySession, Program, check, copy_for_nobody, ended, ends_on, summary, wait_for
+from screen_checks import Picture, rendered_colours_log, screenshot
 
 WIDTH, HEIGHT = 480, 360  # each output; the two windows lie side by side on the X display
-AS_NOBODY = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"]
-
-
-class Weston:
-    """weston with two outputs as windows on the X display, in a runtime folder of its own."""
+class Weston(NobodySession):
+    """weston with two outputs as windows on the X display, in a session of its own below `root`."""
 
     def __init__(self, root):
-        self.home = os.path.join(root, "home")
-        runtime = os.path.join(root, "runtime")
-        for folder, mode in ((self.home, 0o755), (runtime, 0o700)):
-            os.makedirs(folder)
-            shutil.chown(folder, "nobody", "nogroup")
-            os.chmod(folder, mode)
-        self.env = {"PATH": "/usr/bin:/bin", "HOME": self.home, "XDG_RUNTIME_DIR": runtime,
-                    "XDG_CONFIG_HOME": os.path.join(self.home, ".config"), "WAYLAND_DISPLAY": "wayland-lucenta"}
-        self.weston = Program(AS_NOBODY + ["env", "-i", *self.assignments(DISPLAY=os.environ["DISPLAY"]), "weston",
-                                           "--backend=x11-backend.so", "--output-count=2", f"--width={WIDTH}",
-                                           f"--height={HEIGHT}", "--socket=wayland-lucenta", "--idle-time=0"])
+        super().__init__(root, WAYLAND_DISPLAY="wayland-lucenta")
+        self.weston = Program(self.command("weston", "--backend=x11-backend.so", "--output-count=2", f"--width={WIDTH}",
+                                           f"--height={HEIGHT}", "--socket=wayland-lucenta", "--idle-time=0",
+                                           DISPLAY=os.environ["DISPLAY"]))
         self.outputs = wait_for(lambda: len(self.output_windows()) == 2 and self.output_windows(), 30, 0.1)
         if not self.outputs:
             raise RuntimeError("weston did not show its two outputs: " + self.weston.evidence())
@@ -48,12 +38,6 @@ class Weston:
         found = subprocess.run(["xdotool", "search", "--class", "^Weston Compositor$"], capture_output=True,
                                text=True).stdout.split()
         return sorted(found, key=int)
-
-    def assignments(self, **extra):
-        return [f"{name}={value}" for name, value in dict(self.env, **extra).items()]
-
-    def start(self, *command):
-        return Program(AS_NOBODY + ["env", "-i", *self.assignments(), *command], cwd=self.home)
 
     def stop(self):
         self.weston.send_signal(signal.SIGTERM)
@@ -78,18 +62,14 @@ def test_fullscreen_windows(weston, log):
     process.stop()
 
     for name, action in (("a key", ["key", "a"]), ("a click", ["click", "1"])):
-        process = weston.start(lucenta, "-s")
-        if check(f"{name}: the saver runs and draws", covers_every_output(weston, log), process.evidence()):
-            subprocess.run(["xdotool", *action], check=True)
-            check(f"{name} ends it with status 0", ended(process, 5) == 0, process.evidence())
-        process.stop()
+        ends_on(name, lambda: weston.start(lucenta, "-s"), lambda _: covers_every_output(weston, log),
+                lambda _: subprocess.run(["xdotool", *action], check=True), within=None)
 
 
 def main():
     global lucenta, render, notation
     lucenta, render, notation = (os.path.abspath(arg) for arg in sys.argv[1:4])
     root = tempfile.mkdtemp()
-    os.chmod(root, 0o755)
     lucenta = copy_for_nobody(lucenta, root)
     weston = Weston(root)
     try:

@@ -14,9 +14,10 @@ import sys
 import tempfile
 import time
 
-from screen_checks import (Program, check, ended, ends_within_a_second, palette_of, painted,
-                           row_of, rows_rung, summary, wait_for)
+import harness
 import screen_checks
+from harness import Program, check, ended, summary, wait_for
+from screen_checks import palette_of, painted, row_of, rows_rung
 
 scr, checked_scr, tools, prefix, poke_exe = (os.path.abspath(arg) for arg in sys.argv[1:6])
 WIDTH, HEIGHT = 1024, 768
@@ -113,6 +114,27 @@ def test_command_lines_that_show_nothing(work):
     stop()
 
 
+def check_first_run_defaults():
+    defaults = {"Background": ("REG_SZ", "0"), "Method": ("REG_SZ", "0"), "Show Treble": ("REG_SZ", "1")}
+    check("the first run stored the six defaults",
+          reg_values(CONFIG) == defaults and reg_values(WAVELENGTH) == {
+              "Bottom": ("REG_SZ", "440.000000"), "Top": ("REG_SZ", "640.000000"),
+              "Intensity": ("REG_SZ", "1.000000")}, (reg_values(CONFIG), reg_values(WAVELENGTH)))
+
+
+def check_matches_renderer(work, k, shot, period):
+    """The screenshot, which shows k rows of the method's period, ends in the rows that the renderer draws."""
+    render = os.path.join(work, "render.png")
+    # k counts rows within the method's period; a screen already full came through earlier periods.
+    started_over = row_of(shot, WIDTH, 0) != bytes(3 * WIDTH)
+    subprocess.run([os.path.join(tools, "lucenta-render"), "--width", str(WIDTH), "--height", str(HEIGHT),
+                    "--rows", str(k + period if started_over else k), "--out", render], cwd=work, check=True,
+                   capture_output=True, env=dict(os.environ, XDG_CONFIG_HOME=os.path.join(work, "config")))
+    rendered = subprocess.run(["convert", render, "-depth", "8", "rgb:-"], capture_output=True, check=True).stdout
+    check("the bottom rows match the headless renderer's picture", shot[-8 * WIDTH * 3:] == rendered[-8 * WIDTH * 3:],
+          k)
+
+
 def test_running_saver(work):
     process = start(["/s"], work)
     log = os.path.join(work, "Colours.log")
@@ -120,11 +142,7 @@ def test_running_saver(work):
     if not check("'/s' writes Colours.log", up, process.evidence()):
         stop(process)
         return None
-    defaults = {"Background": ("REG_SZ", "0"), "Method": ("REG_SZ", "0"), "Show Treble": ("REG_SZ", "1")}
-    check("the first run stored the six defaults",
-          reg_values(CONFIG) == defaults and reg_values(WAVELENGTH) == {
-              "Bottom": ("REG_SZ", "440.000000"), "Top": ("REG_SZ", "640.000000"),
-              "Intensity": ("REG_SZ", "1.000000")}, (reg_values(CONFIG), reg_values(WAVELENGTH)))
+    check_first_run_defaults()
     palette = palette_of(log, WIDTH)
     rung = rows_rung(os.path.join(tools, "lucenta-notation"), 1, WIDTH, 2 * WIDTH)
     expected = [painted(palette, row) for row in rung]
@@ -149,18 +167,7 @@ def test_running_saver(work):
     check("the window covers the screen; rows of the palette as rung enter at the bottom and climb", found,
           process.evidence())
     if found:
-        k, shot = found
-        render = os.path.join(work, "render.png")
-        # k counts rows within the method's period; a screen already full came through earlier periods.
-        started_over = row_of(shot, WIDTH, 0) != bytes(3 * WIDTH)
-        subprocess.run([os.path.join(tools, "lucenta-render"), "--width", str(WIDTH), "--height", str(HEIGHT),
-                        "--rows", str(k + period if started_over else k), "--out", render], cwd=work, check=True,
-                       capture_output=True,
-                       env=dict(os.environ, XDG_CONFIG_HOME=os.path.join(work, "config")))
-        rendered = subprocess.run(["convert", render, "-depth", "8", "rgb:-"], capture_output=True,
-                                  check=True).stdout
-        check("the bottom rows match the headless renderer's picture",
-              shot[-8 * WIDTH * 3:] == rendered[-8 * WIDTH * 3:], k)
+        check_matches_renderer(work, *found, period)
     check("the saver is still running", process.poll() is None, process.evidence())
     stop(process)
     check_background_fill(work, steps_of)
@@ -215,16 +222,15 @@ def ends_on(name, action, work, harmless=()):
     ends it with status 0: a use of the window object after it deleted itself would crash instead."""
     # Wine's desktop reports the pointer at the screen's centre until it moves: start it there.
     subprocess.run(["xdotool", "mousemove", str(WIDTH // 2), str(HEIGHT // 2)], env=env)
-    process = start(["/s"], work, checked_scr)
     log = os.path.join(work, "Colours.log")
-    wait_for(lambda: os.path.exists(log) and os.path.getsize(log) > 80 * WIDTH, 30)
-    picture = screen_checks.Picture(os.path.join(tools, "lucenta-notation"), log, WIDTH, HEIGHT)
-    drawing = wait_for(lambda: picture.steps_shown(screenshot()), 20, 0.1)
-    if not check(name + ": the saver runs and draws", drawing and process.poll() is None, process.evidence()):
-        stop(process)
-        return
-    ends_within_a_second(name, process, action, harmless)
-    stop(process)
+
+    def draws(_):
+        wait_for(lambda: os.path.exists(log) and os.path.getsize(log) > 80 * WIDTH, 30)
+        picture = screen_checks.Picture(os.path.join(tools, "lucenta-notation"), log, WIDTH, HEIGHT)
+        return wait_for(lambda: picture.steps_shown(screenshot()), 20, 0.1)
+
+    harness.ends_on(name, lambda: start(["/s"], work, checked_scr), draws, lambda _: action(), harmless)
+    stop()
     os.remove(log)
 
 
@@ -297,6 +303,8 @@ def test_settings_dialog(work):
           dialog(work, ["Tab Tab Down Down", "Tab space", "Escape"]) == 0 and
           config() == (("REG_SZ", "4"), ("REG_SZ", "0")), config())
 
+
+def test_export(work):
     folder = os.path.join(work, "Glöckner dir")
     os.makedirs(folder)
     reg_set(CONFIG, "Method", "6")
@@ -349,6 +357,7 @@ def main():
         os.remove(os.path.join(work, "Colours.log"))
         test_what_ends_the_saver(work)
         test_settings_dialog(work)
+        test_export(work)
     return summary()
 
 

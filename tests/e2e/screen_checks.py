@@ -1,71 +1,8 @@
-"""What the end-to-end tests of the real savers share: reporting, waiting, reading the X screen,
-and the picture that the saver must show, computed from Colours.log and lucenta-notation."""
+"""What the end-to-end tests of the real savers share about the screen: reading the X screen, and the picture
+that the saver must show, computed from Colours.log and lucenta-notation."""
 import os
-import shutil
 import subprocess
-import tempfile
 import time
-
-failures = 0
-
-
-def check(name, ok, detail=""):
-    global failures
-    print(("ok   " if ok else "FAIL ") + name + ("" if ok or not detail else ": " + str(detail)), flush=True)
-    failures += 0 if ok else 1
-    return ok
-
-
-def summary():
-    """Prints the outcome; the exit status for the test."""
-    print("all passed" if failures == 0 else f"{failures} failed")
-    return 1 if failures else 0
-
-
-def wait_for(predicate, limit, interval=0.05):
-    """Polls until predicate() is true or `limit` seconds have passed; returns its last value."""
-    deadline = time.monotonic() + limit
-    while True:
-        value = predicate()
-        if value or time.monotonic() >= deadline:
-            return value
-        time.sleep(interval)
-
-
-class Program(subprocess.Popen):
-    """A program under test. What it writes goes to a file, never to a pipe that could fill up and block it, so
-    that a failing check can show what it said with its exit status (evidence())."""
-
-    def __init__(self, command, **kwargs):
-        self.log = tempfile.TemporaryFile()
-        super().__init__(command, stdin=subprocess.DEVNULL, stdout=self.log, stderr=subprocess.STDOUT, **kwargs)
-
-    def output(self):
-        if not self.log.closed:
-            self.log.seek(0)
-            self.said = self.log.read().decode(errors="replace")
-        return self.said
-
-    def evidence(self):
-        status = self.poll()
-        return f"{'still running' if status is None else f'status {status}'}, output {self.output()!r}"
-
-    def stop(self):
-        """Kills it when it is still running."""
-        if self.poll() is None:
-            self.kill()
-        self.wait()
-        self.output()
-        self.log.close()
-
-
-def ended(process, limit):
-    """The exit status once the process has ended within `limit` seconds, else None."""
-    try:
-        return process.wait(timeout=limit)
-    except subprocess.TimeoutExpired:
-        return None
-
 
 def screenshot(env=None, window="root"):
     """The window's pixels (the whole screen by default) as RGB bytes, three a pixel, row after row."""
@@ -140,28 +77,3 @@ class Picture:
             return k, (before + time.monotonic()) / 2
         (k1, t1), _, (k2, t2) = sample(), time.sleep(seconds), sample()
         return (k2 - k1) % self.period / (t2 - t1) if k1 and k2 else None
-
-
-def copy_for_nobody(program, folder):
-    """The program copied into `folder`, where the user nobody (who runs xscreensaver's daemon and sway in
-    the tests) can run it: the build tree may lie in a folder that only its owner can enter."""
-    copy = os.path.join(folder, os.path.basename(program))
-    shutil.copy(program, copy)
-    os.chmod(copy, 0o755)
-    return copy
-
-
-def ends_within_a_second(name, process, action, harmless=(), within=1.0):
-    """Checks that each of `harmless` (description, step) leaves the running saver running, then that
-    `action` ends it with status 0 within a second (or `within` seconds)."""
-    for description, step in harmless:
-        step()
-        check(f"{name}: {description} does not end the saver", ended(process, 0.8) is None, process.evidence())
-    action()
-    acted = time.monotonic()
-    status = ended(process, 5)
-    elapsed = time.monotonic() - acted
-    limit = "a second" if within == 1.0 else f"{1000 * within:.0f} ms"
-    check(f"{name} ends the saver with status 0 within {limit}", status == 0 and elapsed < within,
-          f"{process.evidence()} after {elapsed:.3f} s")
-    print(f"     ({name} to exit: {elapsed:.3f} s)")

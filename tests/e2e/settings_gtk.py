@@ -13,7 +13,8 @@ import tempfile
 import time
 
 import screen_checks
-from screen_checks import Program, check, ended, screenshot, summary, wait_for
+from harness import Program, check, ended, summary, wait_for
+from screen_checks import screenshot
 from x11_window import keyboard_held_elsewhere, press_close_box, window_icons
 
 lucenta, render, notation = (os.path.abspath(arg) for arg in sys.argv[1:4])
@@ -21,8 +22,12 @@ build = os.path.dirname(os.path.dirname(os.path.dirname(lucenta)))
 source = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
 CAMBRIDGE = "-3-14-125-36-147-58-169-70-18-9-19-E-19-9-18-70-169-58-147-36-125-14-3-12"
 work = tempfile.mkdtemp()
-# GTK keeps its own settings (the chooser's) in memory: there is no session bus for dconf here.
-env = dict(os.environ, HOME=work, XDG_CONFIG_HOME=os.path.join(work, "config"), GSETTINGS_BACKEND="memory")
+# A session bus of the test's own, for the accessibility bus through which the controls are found (and for the
+# idle watcher that the dialog starts); GTK keeps its own settings (the chooser's) in memory.
+bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"], stdout=subprocess.PIPE, text=True)
+env = dict(os.environ, HOME=work, XDG_CONFIG_HOME=os.path.join(work, "config"), GSETTINGS_BACKEND="memory",
+           DBUS_SESSION_BUS_ADDRESS=bus.stdout.readline().strip())
+CONTROLS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "atspi_controls.py")
 registry = os.path.join(work, "config", "lucenta", "registry.reg")
 CONFIG_KEY = "[HKEY_CURRENT_USER\\Software\\Tovarin\\LucentaScr\\Config]"
 
@@ -88,6 +93,29 @@ class StepFailed(Exception):
     pass
 
 
+def focused():
+    """The role and the name of each control that has the focus, as the accessibility bus tells them."""
+    return subprocess.run(["/usr/bin/python3", CONTROLS, "focused"], env=env, capture_output=True,
+                          text=True).stdout.splitlines()
+
+
+def control(role, name):
+    """A step: gives the focus to the control of that role and name, found by what it is, whatever its place in
+    the Tab order, and waits until it has it."""
+    def focus():
+        grab = lambda: subprocess.run(["/usr/bin/python3", CONTROLS, "focus", role, name], env=env).returncode == 0
+        if not wait_for(lambda: grab() and f"{role}: {name}" in focused(), PATIENCE, 0.2):
+            raise StepFailed(f'the {role} "{name}" never had the focus ({focused()})')
+    return focus
+
+
+LIST = control("table", "Method")
+SHOW_TREBLE = control("check box", "Show Treble")
+SPEED = control("spin button", "Speed")
+IDLE = control("check box", "Start after")
+IDLE_MINUTES = control("spin button", "Minutes without input")
+
+
 def keys(*names):
     for group in names:
         subprocess.run(["xdotool", "key", "--delay", "40", *group.split()], check=True)
@@ -119,6 +147,21 @@ def dialog(steps, args=("-c",)):
     return Dialog(steps, args)
 
 
+def test_tab_order():
+    seen = [[]]
+
+    def moved():  # the focus, once it has left the control that had it
+        seen.append(wait_for(lambda: focused() != seen[-1] and focused(), PATIENCE, 0.1))
+
+    run = dialog([moved] + ["Tab", moved] * 6 + ["Escape"])
+    del seen[0]
+    order = [[item for item in step if "table cell" not in item] for step in seen]
+    check("the focus starts on OK; Tab goes to Cancel, the list, the box, the speed and the idle row",
+          run.status == 0 and order == [["push button: OK"], ["push button: Cancel"], ["table: Method"],
+                                        ["check box: Show Treble"], ["spin button: Speed"], ["check box: Start after"],
+                                        ["spin button: Minutes without input"]], (run.evidence, seen))
+
+
 def test_choosing_and_storing():
     if os.path.exists(registry):
         os.remove(registry)
@@ -132,17 +175,17 @@ def test_choosing_and_storing():
                  "default speed", ["Return"], ['"Method"="0"', '"Show Treble"="0"', '"Speed"="60"'], args=())
     store(3, 0)
     check_stored("arrow keys choose, space toggles, Enter stores exactly the chosen values",
-                 ["Tab Tab Down", "Tab space", "Return"], ['"Method"="4"', '"Show Treble"="1"'])
-    check_stored("the speed, last in the Tab order, is stored with the others on OK",
-                 ["Tab Tab Tab Tab", "ctrl+a", lambda: type_text("240"), "Return"], ['"Speed"="240"', '"Method"="4"'])
+                 [LIST, "Down", SHOW_TREBLE, "space", "Return"], ['"Method"="4"', '"Show Treble"="1"'])
+    check_stored("the speed is stored with the others on OK",
+                 [SPEED, "ctrl+a", lambda: type_text("240"), "Return"], ['"Speed"="240"', '"Method"="4"'])
     before = stored()
-    run = dialog(["Tab Tab Down Down", "Tab space", "Tab ctrl+a", lambda: type_text("0"), "Escape"])
+    run = dialog([LIST, "Down Down", SHOW_TREBLE, "space", SPEED, "ctrl+a", lambda: type_text("0"), "Escape"])
     check("Esc stores nothing", run.status == 0 and stored() == before, f"{run.evidence}; stored {stored()!r}")
-    run = dialog(["Tab Tab Down", lambda: press_close_box(int(windows_named("Settings")[0]))])
+    run = dialog([LIST, "Down", lambda: press_close_box(int(windows_named("Settings")[0]))])
     check("the close box stores nothing", run.status == 0 and stored() == before, f"{run.evidence}; stored {stored()!r}")
     store(9, 5)
     check_stored("a stored method outside the list is kept through OK, also when the focus passes the list; "
-                 "a box value of 5 shows clear and stores 0", ["Tab Tab Tab", "Return"],
+                 "a box value of 5 shows clear and stores 0", [LIST, SHOW_TREBLE, "Return"],
                  ['"Method"="9"', '"Show Treble"="0"'])
 
 
@@ -191,7 +234,7 @@ def test_export():
     run = dialog(["ctrl+e", in_chooser(typed_name("lead"), "Return", shown("Confirm Save As"), "alt+y"),
                   written(lead, CAMBRIDGE), gone("Save As"), "Escape"])
     check("... and is replaced when the user says yes", run.status == 0, run.evidence)
-    run = dialog(["Tab Tab", "Menu", menu_open, "Return", shown("Save As"), "Escape", gone("Save As"), "Escape"])
+    run = dialog([LIST, "Menu", menu_open, "Return", shown("Save As"), "Escape", gone("Save As"), "Escape"])
     check("the list's context menu (Menu key) offers the export", run.status == 0, run.evidence)
     store(8, 1)
     # Had Ctrl+E opened the chooser, the Escape would close it and the dialog would stay open.
@@ -300,7 +343,7 @@ def preview_shows(method, seen):
 def test_live_preview():
     store(6, 0)  # Cambridge Surprise, no treble
     seen = []
-    run = dialog([preview_shows(7, seen), "Tab Tab Down", preview_shows(8, seen), "Escape"])
+    run = dialog([preview_shows(7, seen), LIST, "Down", preview_shows(8, seen), "Escape"])
     check("the preview rings the stored method at its own width, as the renderer draws it", run.status == 0 and
           seen and seen[0], (run.evidence, seen))
     check("... and, once another method is chosen, that method's rows", len(seen) > 1 and seen[1], seen)
@@ -315,28 +358,28 @@ def watchers():
 def test_idle_entry():
     entry = os.path.join(env["XDG_CONFIG_HOME"], "autostart", "lucenta-idle.desktop")
     read = lambda: open(entry).read() if os.path.exists(entry) else ""
-    run = dialog(["Tab Tab Tab Tab Tab", "space", "Tab ctrl+a", lambda: type_text("2"), "Return"])
+    run = dialog([IDLE, "space", IDLE_MINUTES, "ctrl+a", lambda: type_text("2"), "Return"])
     text = read()
     check("'Start after 2 minutes without input' writes the autostart entry and starts the watcher",
           run.status == 0 and f"Exec={lucenta} --idle 2\n" in text and "NotShowIn=MATE;XFCE;X-Cinnamon;" in text and
           wait_for(watchers, PATIENCE), (run.evidence, text, watchers()))
     started = watchers()
-    run = dialog(["Tab Tab Down", "Return"])
+    run = dialog([LIST, "Down", "Return"])
     check("... another method stored: the watcher goes on (the saver reads the settings as it starts)",
           run.status == 0 and watchers() == started and read() == text, (run.evidence, started, watchers()))
-    run = dialog(["Tab Tab Tab Tab Tab", "space", "Return"])
+    run = dialog([IDLE, "space", "Return"])
     check("... and the box, shown checked as the entry has it, cleared: the entry is turned off, the watcher goes",
           run.status == 0 and "\nHidden=true\n" in read() and wait_for(lambda: not watchers(), PATIENCE),
           (run.evidence, read(), watchers()))
     tweaked = f"[Desktop Entry]\nExec={lucenta} --idle 2.5 --method 7\nX-GNOME-Autostart-enabled=false\n"
     with open(entry, "w") as out:
         out.write(tweaked)
-    run = dialog(["Tab Tab Down", "Return"])
+    run = dialog([LIST, "Down", "Return"])
     check("an entry that GNOME Tweaks turned off is shown off: storing another method leaves it as it is",
           run.status == 0 and read() == tweaked and not watchers(), (run.evidence, read(), watchers()))
     os.remove(entry)
     os.makedirs(entry)  # in the way of the file
-    run = dialog(["Tab Tab Tab Tab Tab", "space", "Return", shown("Lucenta"), "Return", gone("Lucenta"), "Escape"])
+    run = dialog([IDLE, "space", "Return", shown("Lucenta"), "Return", gone("Lucenta"), "Escape"])
     check("an entry that cannot be written says so in a message box and keeps the dialog open",
           run.status == 0 and not watchers(), run.evidence)
     os.rmdir(entry)
@@ -348,6 +391,7 @@ def test_no_display():
           result.returncode == 1 and "display" in result.stderr, (result.returncode, result.stderr))
 
 
+test_tab_order()
 test_choosing_and_storing()
 test_export()
 test_failures_are_told()
@@ -356,4 +400,5 @@ test_live_preview()
 test_idle_entry()
 test_no_display()
 subprocess.run(["rm", "-rf", work])
+bus.terminate()
 sys.exit(summary())

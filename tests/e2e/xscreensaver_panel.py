@@ -17,7 +17,8 @@ import tempfile
 import xml.etree.ElementTree as tree
 
 import screen_checks
-from screen_checks import Program, check, copy_for_nobody, screenshot, summary, wait_for
+from harness import AS_NOBODY, Program, check, copy_for_nobody, summary, wait_for
+from screen_checks import screenshot
 
 CONFIG = "/usr/share/xscreensaver/config"
 CHOSEN = {"method": "cambridge-surprise", "treble": "hide-treble", "bottom": 500, "top": 600, "intensity": 1.5}
@@ -65,7 +66,7 @@ def main():
         settings.write("mode:\t\tone\nselected:\t0\nprograms:\t\t\t\t\t\t\t      \\\n"
                        f"\t\t\t\t{command}\t\t\t\t    \\n\\\n\n")
     panel = Program(["unshare", "-m", "sh", "-c", f'mount --bind "$1" {CONFIG} && shift && exec "$@"', "sh", config,
-                     "setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "env", "-i",
+                     *AS_NOBODY, "env", "-i",
                      f"HOME={home}", f"DISPLAY={os.environ['DISPLAY']}", f"PATH={tools}:/usr/bin:/bin",
                      "DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent", "GSETTINGS_BACKEND=memory",
                      "xscreensaver-settings", "--debug"], cwd=home)

@@ -201,8 +201,10 @@ TEST(SaverLoop, PacedRowsComeAtTheSpeedOnEveryScreenAndTheWaitIsForTheEarliestFr
         EXPECT_LE(backend.waits, c.mostWaits) << c.what;
         EXPECT_GE(backend.waits, 20) << c.what << ": the loop sleeps between frames";
     }
+}
 
-    // Each screen is drawn at its own frames: the loop wakes at every frame of each.
+TEST(SaverLoop, EachScreenIsDrawnAtItsOwnFramesAndTheLoopWakesAtEveryFrameOfEach) {
+    RegistrySandbox sandbox;
     FakeBackend two;
     for (const std::int64_t refresh : {k60Hz, std::int64_t{50000}}) {
         two.screens.push_back(std::make_unique<FakeScreen>(refresh, false));

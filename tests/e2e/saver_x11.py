@@ -10,14 +10,13 @@ import shutil
 import signal
 import subprocess
 import sys
-import tempfile
 import time
 
 import harness
-from harness import Program, check, ended, summary, wait_for
+from harness import Program, check, ended, wait_for
 from screen_checks import row_of, screenshot
-from x11_saver import (HEIGHT, WIDTH, Picture, drawing, ends_on, environment, log_complete, lucenta, rendered, start,
-                       store_speed, xdotool)
+from x11_saver import (HEIGHT, WIDTH, Picture, drawing, ends_on, environment, log_complete, lucenta, rendered,
+                       run_in_work, start, store_speed, xdotool)
 from x11_window import XWindow
 
 
@@ -235,18 +234,5 @@ def test_install(work):
     check("a second '-i' adds nothing", second.returncode == 0 and open(config).read() == after, second.stdout)
 
 
-def main():
-    with tempfile.TemporaryDirectory() as work:
-        os.chmod(work, 0o755)
-        os.makedirs(os.path.join(work, "render"))
-        test_command_lines_that_show_nothing(work)
-        test_signals_at_any_moment(work)
-        test_closed_standard_descriptors(work)
-        test_running_saver(work)
-        test_speeds(work)
-        test_what_ends_the_saver(work)
-        test_install(work)
-    return summary()
-
-
-sys.exit(main())
+sys.exit(run_in_work(test_command_lines_that_show_nothing, test_signals_at_any_moment, test_closed_standard_descriptors,
+                     test_running_saver, test_speeds, test_what_ends_the_saver, test_install))

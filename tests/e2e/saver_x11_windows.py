@@ -12,10 +12,10 @@ import sys
 import tempfile
 import time
 
-from harness import NobodySession, check, copy_for_nobody, ended, summary, wait_for
+from harness import NobodySession, check, copy_for_nobody, ended, wait_for
 import screen_checks
 from screen_checks import palette_of, painted, row_of, rows_rung, screenshot
-from x11_saver import WIDTH, Picture, drawing, log_complete, lucenta, notation, start, xdotool
+from x11_saver import WIDTH, Picture, drawing, log_complete, lucenta, notation, run_in_work, start, xdotool
 from x11_window import XWindow, row_pixels
 
 
@@ -218,17 +218,5 @@ def test_xscreensaver_daemon():
         subprocess.run(["rm", "-rf", session.root])
 
 
-def main():
-    with tempfile.TemporaryDirectory() as work:
-        os.chmod(work, 0o755)
-        os.makedirs(os.path.join(work, "render"))
-        test_lent_window(work)
-        test_strange_lent_windows(work)
-        test_frames_taller_than_the_window(work)
-        test_resize_storms(work)
-        test_screen_changes(work)
-    test_xscreensaver_daemon()
-    return summary()
-
-
-sys.exit(main())
+sys.exit(run_in_work(test_lent_window, test_strange_lent_windows, test_frames_taller_than_the_window,
+                     test_resize_storms, test_screen_changes, lambda _: test_xscreensaver_daemon()))

@@ -3,6 +3,7 @@ a saver's run in a home of its own, and what it shows."""
 import os
 import subprocess
 import sys
+import tempfile
 
 import harness
 import screen_checks
@@ -67,3 +68,14 @@ def ends_on(name, action, work, harmless=(), within=1.0):
         xdotool("mousemove", str(WIDTH // 2), str(HEIGHT // 2))
         return start(["-s"], work)
     harness.ends_on(name, start_centred, lambda _: drawing(work), lambda _: action(), harmless, within)
+
+
+def run_in_work(*tests):
+    """Runs each test with a work folder of its own run (the savers' home and current directory), then tells
+    the outcome: the exit status."""
+    with tempfile.TemporaryDirectory() as work:
+        os.chmod(work, 0o755)
+        os.makedirs(os.path.join(work, "render"))
+        for test in tests:
+            test(work)
+    return harness.summary()

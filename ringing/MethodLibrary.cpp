@@ -1,6 +1,7 @@
 #include "ringing/MethodLibrary.h"
 
 #include <iterator>
+#include <string>
 
 #include "ringing/PlaceNotation.h"
 
@@ -112,4 +113,30 @@ const MethodInfo* FindMethod(int nMethod) {
         }
     }
     return nullptr;
+}
+
+std::string MethodNumbersText() {
+    std::string text;
+    for (int number = 1; number <= kHighestMethodNumber; ++number) {
+        if (FindMethod(number) == nullptr || FindMethod(number - 1) != nullptr) {
+            continue;
+        }
+        int last = number;
+        while (FindMethod(last + 1) != nullptr) {
+            ++last;
+        }
+        text += (text.empty() ? "" : " or ") + std::to_string(number) +
+                (last > number ? " to " + std::to_string(last) : "");
+    }
+    return text;
+}
+
+std::string MethodListText() {
+    std::string text;
+    for (int number = 1; number <= kHighestMethodNumber; ++number) {
+        if (const MethodInfo* method = FindMethod(number)) {
+            text += (text.empty() ? "" : ", ") + std::to_string(number) + " " + method->name;
+        }
+    }
+    return text;
 }

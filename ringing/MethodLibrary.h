@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 class CPlaceNotation;
 
 // One method of the library: its number, its name and the generator that appends
@@ -14,3 +16,8 @@ struct MethodInfo {
 const MethodInfo* FindMethod(int nMethod);
 // The highest number that names a method.
 inline constexpr int kHighestMethodNumber = 10;
+
+// The numbers that name methods, in runs: "1 to 8 or 10".
+std::string MethodNumbersText();
+// Each method's number and name: "1 Plain Hunt, 2 Plain Bob, ...".
+std::string MethodListText();

@@ -44,34 +44,6 @@ std::string Folded(std::string_view name) {
     return folded;
 }
 
-// The numbers that name methods, in runs: "1 to 8 or 10".
-std::string MethodNumbers() {
-    std::string text;
-    for (int number = 1; number <= kHighestMethodNumber; ++number) {
-        if (FindMethod(number) == nullptr || FindMethod(number - 1) != nullptr) {
-            continue;
-        }
-        int last = number;
-        while (FindMethod(last + 1) != nullptr) {
-            ++last;
-        }
-        text += (text.empty() ? "" : " or ") + std::to_string(number) +
-                (last > number ? " to " + std::to_string(last) : "");
-    }
-    return text;
-}
-
-// Each method's number and name: "1 Plain Hunt, 2 Plain Bob, ...".
-std::string MethodList() {
-    std::string text;
-    for (int number = 1; number <= kHighestMethodNumber; ++number) {
-        if (const MethodInfo* method = FindMethod(number)) {
-            text += (text.empty() ? "" : ", ") + std::to_string(number) + " " + method->name;
-        }
-    }
-    return text;
-}
-
 // The shortest text that reads as the number again: "440", "1.5".
 std::string NumberWord(double value) {
     char text[32];
@@ -118,31 +90,17 @@ const RunSetting& RunSettingOf(const char16_t* name) {
 }
 
 std::string TakesText(const RunSetting& setting) {
-    return Expanded(setting.takes, "{numbers}", MethodNumbers());
+    return Expanded(setting.takes, "{numbers}", MethodNumbersText());
 }
 
-// The option's words in a column of their own, its text beside them in lines of at
-// most kUsageWidth characters.
-std::string UsageLine(const RunSetting& setting) {
-    constexpr std::size_t kColumn = 28;
-    constexpr std::size_t kUsageWidth = 100;
-    std::string line = std::string("  ") + setting.option + (setting.operand ? " " : "") +
-                       (setting.operand ? setting.operand : "") +
-                       (setting.offOption ? std::string(", ") + setting.offOption : "");
-    const std::string text = Expanded(Expanded(setting.usage, "{default}", NumberWord(setting.defaultValue)),
-                                      "{methods}", MethodList());
-    std::size_t start = 0;  // where the line now written begins
-    for (std::size_t from = 0; from < text.size();) {
-        const std::size_t end = std::min(text.find(' ', from), text.size());
-        if (line.size() - start + end - from + 1 > kUsageWidth) {
-            line += "\n";
-            start = line.size();
-        }
-        line.resize(std::max(line.size() + 1, start + kColumn), ' ');
-        line.append(text, from, end - from);
-        from = end + 1;
-    }
-    return line + "\n";
+std::string UsageWords(const RunSetting& setting) {
+    return std::string(setting.option) + (setting.operand ? std::string(" ") + setting.operand : "") +
+           (setting.offOption ? std::string(", ") + setting.offOption : "");
+}
+
+std::string UsageText(const RunSetting& setting) {
+    return Expanded(Expanded(setting.usage, "{default}", NumberWord(setting.defaultValue)), "{methods}",
+                    MethodListText());
 }
 
 std::optional<double> SettingsOverrides::Of(const char16_t* name) const {

@@ -39,9 +39,10 @@ extern const std::vector<RunSetting> kRunSettings;
 
 // The setting of the stored value `name`.
 const RunSetting& RunSettingOf(const char16_t* name);
-// What the option takes, and its usage line ("  --method N|NAME  the method ..."), in full.
+// What the option takes; the usage's words ("--method N|NAME") and its text, in full.
 std::string TakesText(const RunSetting& setting);
-std::string UsageLine(const RunSetting& setting);
+std::string UsageWords(const RunSetting& setting);
+std::string UsageText(const RunSetting& setting);
 
 // Settings given for one run (on a command line), as they would be stored: they
 // stand in for the stored ones in memory and are never written.

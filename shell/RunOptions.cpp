@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "settings/Speed.h"
+#include "shell/ProgramUsage.h"
 
 namespace {
 
@@ -78,22 +79,12 @@ RunChoices ResolveRunChoices(const SettingsOverrides& options, int unstoredSpeed
             options};
 }
 
-std::string RunOptionsUsage() {
+std::string RunOptionsUsage(const std::vector<const char16_t*>& leftOut) {
     std::string usage;
     for (const RunSetting& setting : kRunSettings) {
-        usage += UsageLine(setting);
-    }
-    return usage;
-}
-
-std::string RunOptionsSynopsis(const std::vector<const char16_t*>& leftOut) {
-    std::string synopsis;
-    for (const RunSetting& setting : kRunSettings) {
         if (std::find(leftOut.begin(), leftOut.end(), setting.name) == leftOut.end()) {
-            synopsis += std::string(synopsis.empty() ? "[" : " [") + setting.option +
-                        (setting.operand ? std::string(" ") + setting.operand : "") +
-                        (setting.offOption ? std::string("|") + setting.offOption : "") + "]";
+            usage += OptionLine(UsageWords(setting), UsageText(setting));
         }
     }
-    return synopsis;
+    return usage;
 }

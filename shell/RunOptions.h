@@ -41,8 +41,6 @@ struct RunChoices {
 };
 RunChoices ResolveRunChoices(const SettingsOverrides& options, int unstoredSpeed);
 
-// The usage lines of the options, for a program's --help: a line for each.
-std::string RunOptionsUsage();
-// The options in one line, "[--bottom NM] ... [--treble|--no-treble]", but those of
-// the stored values in `left out`.
-std::string RunOptionsSynopsis(const std::vector<const char16_t*>& leftOut);
+// The usage lines of the options, for a program's --help: a line for each, but those
+// of the stored values in `leftOut`.
+std::string RunOptionsUsage(const std::vector<const char16_t*>& leftOut = {});

@@ -1,6 +1,7 @@
 #include "tools/RenderOptions.h"
 
 #include "settings/NumberText.h"
+#include "shell/ProgramUsage.h"
 
 namespace {
 
@@ -31,8 +32,12 @@ std::string TakeSize(const std::string& width, const std::string& height, const 
 }  // namespace
 
 std::string RenderUsage() {
-    return "usage: lucenta-render --width W --height H --rows N --out FILE.png " +
-           RunOptionsSynopsis({kSpeed});
+    return "usage: lucenta-render --width W --height H --rows N --out FILE.png [options]\n" +
+           OptionLine("--width W, --height H",
+                      "the picture's size in pixels, " + std::to_string(kMaxSide) + " at most") +
+           OptionLine("--rows N", "the rows rung and drawn") +
+           OptionLine("--out FILE.png", "the file written, whole or not at all") +
+           "options of a run, as lucenta -s takes them:\n" + RunOptionsUsage({kSpeed});
 }
 
 std::optional<RenderOptions> ParseRenderOptions(int argc, const char* const* argv, std::string& error) {
@@ -59,10 +64,9 @@ std::optional<RenderOptions> ParseRenderOptions(int argc, const char* const* arg
         error = std::string(RunSettingOf(kSpeed).option) + ": a picture of --rows rows is drawn at no speed";
         return std::nullopt;
     }
-    error = TakeSize(width, height, rows, options);
-    if (error.empty() && options.out.empty()) {
-        error = RenderUsage();
-    }
+    error = width.empty() || height.empty() || rows.empty() || options.out.empty()
+                ? "--width, --height, --rows and --out are needed"
+                : TakeSize(width, height, rows, options);
     options.overrides = *run;
     return error.empty() ? std::optional<RenderOptions>(options) : std::nullopt;
 }

@@ -12,24 +12,26 @@
 #include "ringing/MethodLibrary.h"
 #include "ringing/PlaceNotation.h"
 #include "settings/NumberText.h"
+#include "shell/ProgramUsage.h"
 #include "shell/StandardStreams.h"
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: lucenta-notation METHOD [STAGE] [--rows K]  (METHOD 1..8 or 10, STAGE default 12)";
+constexpr char kProgram[] = "lucenta-notation";
 constexpr long long kMaxStage = 1000000;
+
+std::string Usage() {
+    return "usage: lucenta-notation METHOD [STAGE] [--rows K]\n" +
+           OptionLine("METHOD", "the method's number: " + MethodListText()) +
+           OptionLine("STAGE", "the number of bells, 1 to " + std::to_string(kMaxStage) + " (12)") +
+           OptionLine("--rows K", "the first K rows rung, instead of the lead's place notation");
+}
 
 struct Options {
     int method = 0;
     int stage = 12;
     long long rows = -1;  // -1: print the lead's notation instead of rows
 };
-
-int Fail(const std::string& message) {
-    std::cerr << "lucenta-notation: " << message << "\n";
-    return 2;
-}
 
 // Returns an error message, or an empty string when the arguments are good.
 std::string ParseArguments(int argc, char** argv, Options& options) {
@@ -52,11 +54,11 @@ std::string ParseArguments(int argc, char** argv, Options& options) {
         }
     }
     if (positional.empty() || positional.size() > 2) {
-        return kUsage;
+        return positional.empty() ? "METHOD is needed" : "one METHOD and one STAGE at most";
     }
     const auto method = ParseWholeInteger(positional[0], -1000, 1000);
     if (!method || FindMethod(static_cast<int>(*method)) == nullptr) {
-        return "'" + positional[0] + "' names no method (1..8 or 10)";
+        return "'" + positional[0] + "' names no method (" + MethodNumbersText() + ")";
     }
     options.method = static_cast<int>(*method);
     if (positional.size() == 2) {
@@ -102,10 +104,13 @@ void PrintRows(CPlaceNotation& notation, int stage, long long count) {
 
 int main(int argc, char** argv) {
     PrepareStandardStreams();
+    if (const std::optional<int> answered = AnswerHelpOrVersion(argc, argv, kProgram, Usage())) {
+        return *answered;
+    }
     Options options;
     const std::string error = ParseArguments(argc, argv, options);
     if (!error.empty()) {
-        return Fail(error);
+        return RefuseArguments(kProgram, error, Usage());
     }
     CPlaceNotation notation(options.stage, options.method);
     if (options.rows < 0) {
@@ -113,5 +118,5 @@ int main(int argc, char** argv) {
     } else {
         PrintRows(notation, options.stage, options.rows);
     }
-    return FinishStandardOutput("lucenta-notation", 0);
+    return FinishStandardOutput(kProgram, 0);
 }

@@ -9,11 +9,14 @@
 
 #include "platform/posix/WholeFile.h"
 #include "shell/MemorySurface.h"
+#include "shell/ProgramUsage.h"
 #include "shell/RingCanvas.h"
 #include "shell/StandardStreams.h"
 #include "tools/RenderOptions.h"
 
 namespace {
+
+constexpr char kProgram[] = "lucenta-render";
 
 // The picture as PNG bytes; std::nullopt, with libpng's reason, when it cannot be made.
 std::optional<std::string> PngOf(const CMemorySurface& surface, std::string& reason) {
@@ -51,7 +54,7 @@ bool WritePng(const CMemorySurface& surface, const std::string& path) {
     std::string reason;
     const std::optional<std::string> png = PngOf(surface, reason);
     if (!png || !SaveWholeFile(path, *png, reason)) {
-        std::cerr << "lucenta-render: cannot write " << path << ": " << reason << "\n";
+        std::cerr << kProgram << ": cannot write " << path << ": " << reason << "\n";
         return false;
     }
     return true;
@@ -61,11 +64,13 @@ bool WritePng(const CMemorySurface& surface, const std::string& path) {
 
 int main(int argc, char** argv) {
     PrepareStandardStreams();
+    if (const std::optional<int> answered = AnswerHelpOrVersion(argc, argv, kProgram, RenderUsage())) {
+        return *answered;
+    }
     std::string error;
     const std::optional<RenderOptions> parsed = ParseRenderOptions(argc, argv, error);
     if (!parsed) {
-        std::cerr << "lucenta-render: " << error << "\n";
-        return 2;
+        return RefuseArguments(kProgram, error, RenderUsage());
     }
     const RenderOptions& options = *parsed;
     CRingCanvas canvas;

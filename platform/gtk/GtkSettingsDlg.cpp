@@ -229,7 +229,7 @@ int RunSettingsDialog(int argc, char** argv) {
     g_set_prgname(kProgramName);
     if (!gtk_init_check(&argc, &argv)) {
         const char* display = g_getenv("DISPLAY");
-        std::fprintf(stderr, "lucenta: cannot open the X display \"%s\"\n",
+        std::fprintf(stderr, "%s: cannot open a display (DISPLAY \"%s\")\n", kProgramName,
                      display != nullptr ? display : "");
         return 1;
     }

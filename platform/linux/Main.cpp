@@ -22,6 +22,7 @@
 #include "platform/wayland/WaylandSaver.h"
 #include "platform/x11/X11Saver.h"
 #include "settings/Speed.h"
+#include "shell/ProgramUsage.h"
 #include "shell/SaverLoop.h"
 #include "shell/SaverMode.h"
 #include "shell/StandardStreams.h"
@@ -33,6 +34,11 @@ constexpr const char* kXscreensaverHackDirectory = LUCENTA_XSCREENSAVER_HACK_DIR
 // Its defaults, with the list of hacks that a user's first ~/.xscreensaver starts from.
 constexpr const char* kXscreensaverDefaults = "/etc/X11/app-defaults/XScreenSaver";
 constexpr const char* kSettingsProgram = "lucenta-settings";
+constexpr char kProgram[] = "lucenta";
+
+std::string Usage() {
+    return std::string(kSaverUsage) + RunOptionsUsage();
+}
 
 // The command-line text after the program name, as the Windows program sees it.
 std::u16string ArgumentText(int argc, char** argv) {
@@ -69,8 +75,7 @@ int RunSaver(int argc, char** argv) {
     std::string error;
     const std::optional<SaverOptions> options = ParseSaverOptions(argc, argv, error);
     if (!options) {
-        std::fprintf(stderr, "lucenta: %s\n", error.c_str());
-        return 2;
+        return RefuseArguments(kProgram, error, Usage());
     }
     std::unique_ptr<ISaverBackend> backend =
         OpenSaverBackend(CSessionDisplay::FromEnvironment(options->forceX11), error);
@@ -85,10 +90,9 @@ int RunIdle(int argc, char** argv) {
     std::string error;
     const std::optional<IdleOptions> options = ParseIdleOptions(argc, argv, error);
     if (!options) {
-        std::fprintf(stderr, "lucenta: %s\n", error.c_str());
-        return 2;
+        return RefuseArguments(kProgram, error, Usage());
     }
-    return FinishStandardOutput("lucenta", RunIdleMode(*options));
+    return FinishStandardOutput(kProgram, RunIdleMode(*options));
 }
 
 int RunSettingsDialog(char** argv) {
@@ -115,11 +119,8 @@ void Install() {
 int main(int argc, char** argv) {
     PrepareStandardStreams();
     InstallStopSignals();
-    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "--version") == 0)) {
-        std::cout << (argv[1][2] == 'h'
-                          ? std::string(kSaverUsage) + RunOptionsUsage() + "  --help, --version\n"
-                          : "lucenta " LUCENTA_VERSION "\n");
-        return FinishStandardOutput("lucenta", 0);
+    if (const std::optional<int> answered = AnswerHelpOrVersion(argc, argv, kProgram, Usage())) {
+        return *answered;
     }
     if (argc >= 2 && std::strcmp(argv[1], "--idle") == 0) {
         return RunIdle(argc, argv);
@@ -127,7 +128,7 @@ int main(int argc, char** argv) {
     switch (ParseSaverMode(ArgumentText(argc, argv), argc)) {
         case SaverMode::Install:
             Install();
-            return FinishStandardOutput("lucenta", 0);
+            return FinishStandardOutput(kProgram, 0);
         case SaverMode::Run:
             return RunSaver(argc, argv);
         case SaverMode::Configure:

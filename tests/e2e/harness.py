@@ -3,10 +3,35 @@ under test, a session of a user of the test's own (the user nobody), and the che
 import os
 import shutil
 import subprocess
+import sys
 import tempfile
 import time
 
 failures = 0
+SKIPPED = 77  # the status that CTest reports as a skip (SKIP_RETURN_CODE)
+
+
+def display_open():
+    """Whether DISPLAY names an X display, and a local one has its socket."""
+    display = os.environ.get("DISPLAY", "")
+    if not display.startswith(":"):
+        return display != ""
+    return os.path.exists("/tmp/.X11-unix/X" + display[1:].split(".")[0])
+
+
+def require(*tools, display=False, root=False, python=()):
+    """Ends the script, saying in one line what is missing, when this machine lacks a tool on the PATH, an X
+    display, root (to run programs as the user nobody) or what a statement of Debian's python3 imports: with the
+    skip status, or as a failure where LUCENTA_E2E_REQUIRED is set (the README's test command installs all)."""
+    missing = ["an X display (DISPLAY)"] if display and not display_open() else []
+    missing += [tool for tool in tools if shutil.which(tool) is None]
+    missing += ["root, to run programs as nobody"] if root and os.geteuid() != 0 else []
+    missing += [f"Debian's python3 with: {statement}" for statement in python
+                if not os.path.exists("/usr/bin/python3") or
+                subprocess.run(["/usr/bin/python3", "-c", statement], capture_output=True).returncode != 0]
+    if missing:
+        print("SKIP: this test needs " + ", ".join(missing), flush=True)
+        sys.exit(1 if os.environ.get("LUCENTA_E2E_REQUIRED") else SKIPPED)
 
 
 def check(name, ok, detail=""):

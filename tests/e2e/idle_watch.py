@@ -20,7 +20,7 @@ import sys
 import tempfile
 import time
 
-from harness import NobodySession, Program, check, copy_for_nobody, ended, summary, wait_for
+from harness import NobodySession, Program, check, copy_for_nobody, ended, require, summary, wait_for
 from screen_checks import Picture, rendered_colours_log
 
 MINUTES, IDLE = "0.025", 1.5
@@ -381,6 +381,9 @@ def test_weston():
 
 def main():
     global lucenta, render, notation, test_client
+    require("Xvfb", "xdotool", "xscreensaver", "xscreensaver-command", "sway", "wtype", "grim", "kwin_wayland", "mutter",
+            "weston", "dbus-daemon", "gdbus", "setpriv", "pgrep", "pkill", root=True,
+            python=["import dbus, dbus.mainloop.glib, gi"])
     lucenta, render, notation, test_client = (os.path.abspath(arg) for arg in sys.argv[1:5])
     test_x11()
     test_sway()

@@ -27,7 +27,8 @@ for args in "9" "0" "-1" "11" "abc" "1 0" "1 -3" "1 x" "1 12 --rows" "1 12 --row
     out=$("$tool" $args 2>"$errors")
     status=$?
     lines=$(wc -l < "$errors")
-    check "refuses '$args'" "2::1" "$status:$out:$lines"
+    usage=$(sed -n '2s/ .*//p' "$errors")
+    check "refuses '$args' with a line and the usage" "2::2:usage:" "$status:$out:$lines:$usage"
 done
 
 [ "$failures" -eq 0 ]

@@ -7,8 +7,9 @@ import subprocess
 import sys
 import tempfile
 
-from harness import check, summary
+from harness import check, require, summary
 
+require("convert")
 render, notation = sys.argv[1], sys.argv[2]
 
 
@@ -67,11 +68,18 @@ with tempfile.TemporaryDirectory() as work:
     for args in (["--width", "-5"], ["--width", "abc"], ["--height", "0"], ["--rows", "x"], ["--treble", "1"]):
         full = ["--width", "10", "--height", "10", "--rows", "5", "--out", "bad.png"] + args
         result = run([render] + full, work, env)
-        check("refuses " + " ".join(args),
-              result.returncode == 2 and result.stdout == "" and result.stderr.count("\n") == 1 and
+        check("refuses " + " ".join(args) + ", with a line and the usage",
+              result.returncode == 2 and result.stdout == "" and result.stderr.count("\n") == 2 and
+              result.stderr.splitlines()[1].startswith("usage: lucenta-render ") and
               not os.path.exists(os.path.join(work, "bad.png")), f"{result.returncode} {result.stderr!r}")
     result = run([render, "--width", "10", "--height", "10", "--rows", "5"], work, env)
     check("refuses a missing --out", result.returncode == 2)
+    for program in (render, notation):
+        name = os.path.basename(program)
+        answers = [run([program, word], work, env) for word in ("--help", "--version")]
+        check(f"{name} answers --help with its usage and --version, with status 0",
+              [a.returncode for a in answers] == [0, 0] and answers[0].stdout.startswith(f"usage: {name} ") and
+              "--version" in answers[0].stdout and answers[1].stdout.startswith(f"{name} 1."), answers)
     refused = os.path.join(work, "refused")
     os.makedirs(refused)
     result = run([render, "--width", "10", "--height", "10", "--rows", "5", "--out", "b.png", "--bottom", "0",
@@ -151,5 +159,15 @@ with tempfile.TemporaryDirectory() as work:
                   f"{result.returncode} {result.stderr!r} {texts}")
         finally:
             subprocess.run(["umount", full])
+
+# The icons that the tree keeps are the renderer's picture, as scripts/icons.sh draws it.
+source = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
+with tempfile.TemporaryDirectory() as drawn:
+    subprocess.run([os.path.join(source, "scripts", "icons.sh"), render, drawn], check=True, capture_output=True)
+    kept = os.path.join(source, "resources", "linux", "icons")
+    differ = [name for name in sorted(os.listdir(kept))
+              if pixels(os.path.join(kept, name), 0) != pixels(os.path.join(drawn, name), 0)]
+    check("the icons kept in resources/linux/icons are what the renderer draws (scripts/icons.sh draws them anew)",
+          not differ and os.listdir(kept), differ)
 
 sys.exit(summary())

@@ -14,7 +14,7 @@ import subprocess
 import sys
 import tempfile
 
-from harness import NobodySession, check, copy_for_nobody, ended, ends_on, summary, wait_for
+from harness import NobodySession, check, copy_for_nobody, ended, ends_on, require, summary, wait_for
 from screen_checks import Picture, rendered_colours_log
 
 OUTPUTS = {"HEADLESS-1": (800, 600), "HEADLESS-2": (640, 480)}
@@ -154,6 +154,7 @@ def test_x11_saver_under_xwayland(sway, logs):
 
 def main():
     global lucenta, render, notation, test_client
+    require("sway", "swaymsg", "Xwayland", "grim", "wtype", "setpriv", root=True)
     lucenta, render, notation, test_client = (os.path.abspath(arg) for arg in sys.argv[1:5])
     root = tempfile.mkdtemp()
     lucenta, test_client = (copy_for_nobody(program, root) for program in (lucenta, test_client))

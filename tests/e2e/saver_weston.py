@@ -14,7 +14,7 @@ import subprocess
 import sys
 import tempfile
 
-from harness import NobodySession, Program, check, copy_for_nobody, ended, ends_on, summary, wait_for
+from harness import NobodySession, Program, check, copy_for_nobody, ended, ends_on, require, summary, wait_for
 from screen_checks import Picture, rendered_colours_log, screenshot
 
 WIDTH, HEIGHT = 480, 360  # each output; the two windows lie side by side on the X display
@@ -68,6 +68,7 @@ def test_fullscreen_windows(weston, log):
 
 def main():
     global lucenta, render, notation
+    require("weston", "xdotool", "import", "setpriv", display=True, root=True)
     lucenta, render, notation = (os.path.abspath(arg) for arg in sys.argv[1:4])
     root = tempfile.mkdtemp()
     lucenta = copy_for_nobody(lucenta, root)

@@ -19,6 +19,7 @@ import screen_checks
 from harness import Program, check, ended, summary, wait_for
 from screen_checks import palette_of, painted, row_of, rows_rung
 
+harness.require("wine", "wineserver", "xdotool", "import", "convert", display=True)
 scr, checked_scr, tools, prefix, poke_exe = (os.path.abspath(arg) for arg in sys.argv[1:6])
 WIDTH, HEIGHT = 1024, 768
 CONFIG = r"HKCU\Software\Tovarin\LucentaScr\Config"

@@ -12,11 +12,13 @@ import sys
 import tempfile
 import time
 
-from harness import NobodySession, check, copy_for_nobody, ended, wait_for
+from harness import NobodySession, check, copy_for_nobody, ended, require, wait_for
 import screen_checks
 from screen_checks import palette_of, painted, row_of, rows_rung, screenshot
 from x11_saver import WIDTH, Picture, drawing, log_complete, lucenta, notation, run_in_work, start, xdotool
 from x11_window import XWindow, row_pixels
+
+require("xrandr", "xscreensaver", "xscreensaver-command", "setpriv", "pgrep", root=True)
 
 
 def test_lent_window(work):

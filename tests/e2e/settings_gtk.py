@@ -13,10 +13,12 @@ import tempfile
 import time
 
 import screen_checks
-from harness import Program, check, ended, summary, wait_for
+from harness import Program, check, ended, require, summary, wait_for
 from screen_checks import screenshot
 from x11_window import keyboard_held_elsewhere, press_close_box, window_icons
 
+require("xdotool", "import", "convert", "xprop", "dbus-daemon", "pgrep", display=True,
+        python=["import gi; gi.require_version('Atspi', '2.0')"])
 lucenta, render, notation = (os.path.abspath(arg) for arg in sys.argv[1:4])
 build = os.path.dirname(os.path.dirname(os.path.dirname(lucenta)))
 source = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
@@ -284,11 +286,13 @@ def test_window_matches_its_menu_entry():
         startup_class = [line.split("=", 1)[1].strip() for line in entry if line.startswith("StartupWMClass=")]
     check("the window's class is the one its menu entry names",
           startup_class and seen.get("class") == f'"{startup_class[0]}", "{startup_class[0]}"', seen.get("class"))
-    icon = os.path.join(build, "resources", "linux", "icons", "16.png")
+    icons_dir = os.path.join(source, "resources", "linux", "icons")
+    sizes = sorted(int(name.split(".")[0]) for name in os.listdir(icons_dir))
+    icon = os.path.join(icons_dir, "16.png")
     rgba = subprocess.run(["convert", icon, "-depth", "8", "rgba:-"], capture_output=True, check=True).stdout
     argb = [rgba[k + 3] << 24 | rgba[k] << 16 | rgba[k + 1] << 8 | rgba[k + 2] for k in range(0, len(rgba), 4)]
     icons = seen.get("icons", {})
-    check("its icon is the saver's own, at every size", sorted(icons) == [16, 32, 48, 64, 128, 256] and
+    check("its icon is the saver's own, at every size", sorted(icons) == sizes and
           icons[16] == argb, sorted(icons))
 
     # The desktop's font, much larger: the dialog grows with it, as the file chooser does.
@@ -387,8 +391,14 @@ def test_idle_entry():
 
 def test_no_display():
     result = subprocess.run([lucenta, "-c"], env=dict(env, DISPLAY=""), capture_output=True, text=True, timeout=20)
-    check("without a display: status 1 and a line naming the display",
-          result.returncode == 1 and "display" in result.stderr, (result.returncode, result.stderr))
+    check("without a display: status 1 and a line, naming the dialog's program and the display",
+          result.returncode == 1 and result.stderr.startswith("lucenta-settings: ") and "display" in result.stderr,
+          (result.returncode, result.stderr))
+    settings = os.path.join(os.path.dirname(lucenta), "lucenta-settings")
+    result = subprocess.run([settings, "--help"], env=dict(env, DISPLAY=""), capture_output=True, text=True,
+                            timeout=20)
+    check("lucenta-settings --help answers without a display", result.returncode == 0 and
+          result.stdout.startswith("usage: lucenta-settings"), (result.returncode, result.stdout, result.stderr))
 
 
 test_tab_order()

@@ -10,6 +10,7 @@ import screen_checks
 from harness import Program, wait_for
 from screen_checks import screenshot
 
+harness.require("xdotool", "import", "convert", display=True)
 lucenta, render, notation = (os.path.abspath(arg) for arg in sys.argv[1:4])
 WIDTH, HEIGHT = (int(n) for n in subprocess.run(["xdotool", "getdisplaygeometry"], capture_output=True, text=True,
                                                 check=True).stdout.split())

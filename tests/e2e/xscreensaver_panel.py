@@ -17,7 +17,7 @@ import tempfile
 import xml.etree.ElementTree as tree
 
 import screen_checks
-from harness import AS_NOBODY, Program, check, copy_for_nobody, summary, wait_for
+from harness import AS_NOBODY, Program, check, copy_for_nobody, require, summary, wait_for
 from screen_checks import screenshot
 
 CONFIG = "/usr/share/xscreensaver/config"
@@ -52,6 +52,7 @@ def window_size(window):
 
 def main():
     global render
+    require("xscreensaver-settings", "import", "unshare", "mount", "setpriv", "pkill", display=True, root=True)
     lucenta, render, notation, xml_path = (os.path.abspath(arg) for arg in sys.argv[1:5])
     work = tempfile.mkdtemp()
     os.chmod(work, 0o755)

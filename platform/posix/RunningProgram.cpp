@@ -9,8 +9,8 @@ std::string RunningProgramPath() {
     return length > 0 ? std::string(path, static_cast<std::size_t>(length)) : "lucenta";
 }
 
-std::string SiblingProgram(const std::string& name, const std::string& installedPath) {
+std::string SiblingProgram(const std::string& name, const std::string& installedFolder) {
     const std::string self = RunningProgramPath();
     const std::string folder = self.substr(0, self.rfind('/') + 1);
-    return access((folder + name).c_str(), X_OK) == 0 ? folder + name : folder + installedPath;
+    return access((folder + name).c_str(), X_OK) == 0 ? folder + name : folder + installedFolder + "/" + name;
 }

@@ -8,6 +8,7 @@
 std::string RunningProgramPath();
 
 // Another program of Lucenta: the one named `name` beside this one (as they lie in
-// the build tree), else the one at `installedPath`, relative to this one's folder
-// (as they are installed: lucenta in bin/, lucenta-settings in libexec/lucenta/).
-std::string SiblingProgram(const std::string& name, const std::string& installedPath);
+// the build tree), else the one of that name in `installedFolder`, relative to this
+// one's folder (as they are installed: lucenta in bin/, lucenta-settings in
+// libexec/lucenta/).
+std::string SiblingProgram(const std::string& name, const std::string& installedFolder);

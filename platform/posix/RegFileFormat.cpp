@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <unordered_map>
 
 #include "platform/posix/RegFileText.h"
 #include "platform/posix/Utf8.h"
@@ -21,6 +22,12 @@ bool SameText(std::u16string_view a, std::u16string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char16_t x, char16_t y) {
                return FoldCase(x) == FoldCase(y);
            });
+}
+
+std::u16string Folded(std::u16string_view text) {
+    std::u16string folded(text);
+    std::transform(folded.begin(), folded.end(), folded.begin(), FoldCase);
+    return folded;
 }
 
 bool IsBlank(char16_t c) {
@@ -133,8 +140,37 @@ struct Parser {
     std::vector<std::optional<std::u16string>> lines;  // std::nullopt: a line that could not be decoded
     std::size_t next = 0;
     RegFile file;
+    // Each key's values by name, letter case folded: where each stands in the key,
+    // so that a file of many values is read in linear time.
+    std::vector<std::unordered_map<std::u16string, std::size_t>> places;
     RegFileKey* key = nullptr;
+    std::unordered_map<std::u16string, std::size_t>* keyPlaces = nullptr;
     bool inDeletedKey = false;
+
+    void EnterKey(std::u16string_view path) {
+        key = &file.GetKey(path);
+        places.resize(file.keys.size());
+        keyPlaces = &places[static_cast<std::size_t>(key - file.keys.data())];
+    }
+
+    // A name read before in this key (letter case ignored) keeps its place and takes
+    // the new value, as when the file is imported.
+    void SetValue(RegValue value) {
+        const auto [place, isNew] = keyPlaces->try_emplace(Folded(value.name), key->values.size());
+        if (isNew) {
+            key->values.push_back(std::move(value));
+        } else {
+            key->values[place->second] = std::move(value);
+        }
+    }
+
+    void RemoveValue(std::u16string_view name) {
+        key->RemoveValue(name);
+        keyPlaces->clear();
+        for (std::size_t k = 0; k < key->values.size(); ++k) {
+            keyPlaces->emplace(Folded(key->values[k].name), k);
+        }
+    }
 
     bool ParseValueLine(std::u16string_view line) {
         RegValue value;
@@ -154,7 +190,7 @@ struct Parser {
         line = TrimLeft(line.substr(1));
         if (TrimRight(line) == u"-") {
             if (key != nullptr) {
-                key->RemoveValue(value.name);
+                RemoveValue(value.name);
             }
             return true;
         }
@@ -162,7 +198,7 @@ struct Parser {
             return false;
         }
         if (key != nullptr) {
-            key->SetValue(std::move(value));
+            SetValue(std::move(value));
         }
         return true;
     }
@@ -261,7 +297,11 @@ struct Parser {
             }
             const std::u16string_view path = line.substr(1, line.size() - 2);
             inDeletedKey = path.front() == u'-';
-            key = inDeletedKey ? nullptr : &file.GetKey(path);
+            if (inDeletedKey) {
+                key = nullptr;
+            } else {
+                EnterKey(path);
+            }
             return true;
         }
         return (key != nullptr || inDeletedKey) && ParseValueLine(line);

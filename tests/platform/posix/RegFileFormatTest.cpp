@@ -112,6 +112,21 @@ TEST(RegFileFormat, ReadsTheRegistryEditorsUtf16ExportWithCrLf) {
     EXPECT_EQ(values[3].data.back(), 0x16);
 }
 
+TEST(RegFileFormat, ARepeatedNameKeepsItsPlaceAndTakesTheLastValue) {
+    const auto parsed = ParseRegFile(
+        "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"x\"=\"1\"\n\"y\"=\"2\"\n\"z\"=\"3\"\n"
+        "[HKEY_CURRENT_USER\\B]\n\"x\"=\"b\"\n"
+        "[hkey_current_user\\a]\n\"X\"=\"4\"\n\"Y\"=-\n\"z\"=\"5\"\n\"y\"=\"6\"\n");
+    ASSERT_TRUE(parsed.has_value());
+    ASSERT_EQ(parsed->keys.size(), 2u);
+    std::u16string read;
+    for (const RegValue& value : parsed->keys[0].values) {
+        read += value.name + u"=" + TextOf(value).substr(0, 1) + u" ";
+    }
+    EXPECT_EQ(read, u"X=4 z=5 y=6 ");
+    EXPECT_EQ(parsed->keys[1].values.size(), 1u);
+}
+
 TEST(RegFileFormat, ReadsUtf8WithByteOrderMarkOldHeaderAndOldMacLineEnds) {
     EXPECT_TRUE(ParseRegFile(
         "\xEF\xBB\xBFWindows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\A]\n\"x\"=\"1\"\n"));
